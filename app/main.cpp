@@ -1,0 +1,45 @@
+// The wizard's entry: builds the application object on the platform's
+// services and hands the arguments to its start-up.
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "host/wizard_app.h"
+#include "platform/qt_services.h"
+
+namespace {
+
+bool DisplayAvailable() {
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (platform && *platform) return true;
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (x11 && *x11) || (wayland && *wayland);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The wizard's own grammar reads every argument; Qt sees none of them.
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (!DisplayAvailable()) {
+    std::fprintf(stderr, "codexel: no display available (DISPLAY is not set)\n");
+    return 1;
+  }
+  int qt_argc = 1;
+  char* qt_argv[] = {argv[0], nullptr};
+  QApplication qt_app(qt_argc, qt_argv);
+
+  codexel::QtMessageService messages;
+  codexel::SocketCallerNotifier notifier;
+  codexel::QtTextMetrics metrics;
+  codexel::PosixFileSystem files;
+  codexel::QtProcessServices process;
+  codexel::PlatformServices services{messages, notifier, metrics, files, process};
+
+  codexel::WizardApp app("Codexel V1.00", nullptr, services);
+  return app.Run(args);
+}

@@ -1,0 +1,201 @@
+#include "platform/qt_services.h"
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QUrl>
+#include <cerrno>
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "platform/qt_font.h"
+
+namespace codexel {
+
+QFont MakeQFont(const FontRequest& request) {
+  QFont font(QString::fromStdString(request.face));
+  font.setPixelSize(request.PixelSize() > 0 ? request.PixelSize() : 1);
+  font.setItalic(request.italic);
+  font.setUnderline(request.underline);
+  font.setStrikeOut(request.strike_out);
+  if (request.weight > 0) font.setWeight(static_cast<QFont::Weight>(request.weight));
+  font.setKerning(false);
+  return font;
+}
+
+// ---- Message boxes ----
+
+void QtMessageService::Show(const std::string& title, const std::string& text) {
+  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title),
+                  QString::fromStdString(text), QMessageBox::Ok,
+                  QApplication::activeModalWidget());
+  box.setObjectName("messageBox");
+  box.setTextFormat(Qt::PlainText);
+  box.setAccessibleName(QString::fromStdString(title));
+  if (QAbstractButton* ok = box.button(QMessageBox::Ok)) {
+    ok->setObjectName("okButton");
+    ok->setAccessibleName("OK");
+  }
+  box.exec();
+}
+
+// ---- Caller notification ----
+
+std::string SocketCallerNotifier::SocketName(int thread_id) {
+  return "quillwork-" + std::to_string(thread_id);
+}
+
+void SocketCallerNotifier::Post(int thread_id, int message, int x, int y) {
+  const std::string name = SocketName(thread_id);
+  const std::string payload =
+      std::to_string(message) + " " + std::to_string(x) + " " + std::to_string(y);
+  const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return;
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  // Abstract namespace: a leading NUL, then the name without a terminator.
+  const std::size_t length = std::min(name.size(), sizeof(address.sun_path) - 1);
+  std::memcpy(address.sun_path + 1, name.data(), length);
+  const auto address_length =
+      static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
+  // Fire and forget: nobody listening is not an error for the wizard.
+  (void)::sendto(fd, payload.data(), payload.size(), MSG_DONTWAIT,
+                 reinterpret_cast<const sockaddr*>(&address), address_length);
+  ::close(fd);
+}
+
+// ---- Files ----
+
+namespace {
+
+std::string ErrorText(int error) { return std::strerror(error); }
+
+// Writes all bytes; returns 0 or the errno of the failure.
+int WriteAll(int fd, const std::string& data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+mode_t FileMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+bool PosixFileSystem::Exists(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+bool PosixFileSystem::Remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+std::unique_ptr<std::istream> PosixFileSystem::OpenForReading(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return nullptr;
+  auto in = std::make_unique<std::ifstream>(path, std::ios::binary);
+  if (!in->is_open()) return nullptr;
+  return in;
+}
+
+WriteOutcome PosixFileSystem::WriteFile(const std::string& path,
+                                        const std::function<void(std::ostream&)>& write,
+                                        WriteMode mode) {
+  using Failure = WriteOutcome::Failure;
+  std::ostringstream buffer;
+  write(buffer);
+  const std::string data = buffer.str();
+
+  if (mode == WriteMode::kReplace) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return {Failure::kOpen, ErrorText(errno)};
+    int error = WriteAll(fd, data);
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error != 0) {
+      ::unlink(path.c_str());  // never leave a truncated file behind
+      return {Failure::kWrite, ErrorText(error)};
+    }
+    return {};
+  }
+
+  std::string temp = path + ".XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return {Failure::kOpen, ErrorText(errno)};
+  int error = WriteAll(fd, data);
+  if (error == 0 && ::fchmod(fd, FileMode()) != 0) error = errno;
+  if (error == 0 && ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
+  if (error != 0) {
+    ::unlink(temp.c_str());
+    return {Failure::kWrite, ErrorText(error)};
+  }
+  return {};
+}
+
+// ---- Process ----
+
+std::string QtProcessServices::ExecutablePath() {
+  std::string path(4096, '\0');
+  const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
+  if (n > 0) {
+    path.resize(static_cast<std::size_t>(n));
+    return path;
+  }
+  return QCoreApplication::applicationFilePath().toStdString();
+}
+
+void QtProcessServices::Exit(int status) {
+  std::fflush(nullptr);
+  std::_Exit(status);
+}
+
+void QtProcessServices::OpenHelpFile(const std::string& path) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+// ---- Text metrics ----
+
+int QtTextMetrics::VerticalDpi() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? static_cast<int>(std::lround(screen->logicalDotsPerInchY())) : 96;
+}
+
+int QtTextMetrics::Width(const FontFace& font, std::string_view text) {
+  const QFontMetrics metrics(
+      MakeQFont(MakeFontRequest(font.face, font.points, false, VerticalDpi())));
+  return metrics.horizontalAdvance(
+      QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+int QtTextMetrics::Height(const FontFace& font, std::string_view) {
+  const QFontMetrics metrics(
+      MakeQFont(MakeFontRequest(font.face, font.points, false, VerticalDpi())));
+  return metrics.height();
+}
+
+}  // namespace codexel

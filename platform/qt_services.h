@@ -1,0 +1,52 @@
+#pragma once
+// The platform services on Qt and POSIX.
+
+#include <string>
+
+#include "platform/services.h"
+
+class QWidget;
+
+namespace codexel {
+
+// QMessageBox with one OK button, owned by the active modal window if any.
+class QtMessageService : public MessageService {
+ public:
+  void Show(const std::string& title, const std::string& text) override;
+};
+
+// One datagram "<message> <x> <y>" to the abstract Unix socket
+// "quillwork-<id>", sent without waiting; dropped when nobody listens.
+class SocketCallerNotifier : public CallerNotifier {
+ public:
+  void Post(int thread_id, int message, int x, int y) override;
+  static std::string SocketName(int thread_id);
+};
+
+class PosixFileSystem : public FileSystem {
+ public:
+  bool Exists(const std::string& path) override;
+  bool Remove(const std::string& path) override;
+  std::unique_ptr<std::istream> OpenForReading(const std::string& path) override;
+  WriteOutcome WriteFile(const std::string& path,
+                         const std::function<void(std::ostream&)>& write,
+                         WriteMode mode) override;
+};
+
+class QtProcessServices : public ProcessServices {
+ public:
+  std::string ExecutablePath() override;
+  [[noreturn]] void Exit(int status) override;
+  void OpenHelpFile(const std::string& path) override;
+};
+
+// Measures with QFontMetrics on the screen's resolution. Needs a
+// QGuiApplication.
+class QtTextMetrics : public TextMetrics {
+ public:
+  int Width(const FontFace& font, std::string_view text) override;
+  int Height(const FontFace& font, std::string_view text) override;
+  int VerticalDpi() override;
+};
+
+}  // namespace codexel

@@ -1,0 +1,117 @@
+#pragma once
+// Test doubles for the platform services.
+
+#include <map>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/services.h"
+
+namespace codexel::testing {
+
+struct Message {
+  std::string title;
+  std::string text;
+  bool operator==(const Message&) const = default;
+};
+
+class RecordingMessages : public MessageService {
+ public:
+  void Show(const std::string& title, const std::string& text) override {
+    shown.push_back({title, text});
+  }
+  std::vector<Message> shown;
+};
+
+struct Notification {
+  int thread_id, message, x, y;
+  bool operator==(const Notification&) const = default;
+};
+
+class RecordingNotifier : public CallerNotifier {
+ public:
+  void Post(int thread_id, int message, int x, int y) override {
+    posted.push_back({thread_id, message, x, y});
+  }
+  std::vector<Notification> posted;
+};
+
+// Every character is `char_width` pixels wide; the height is `height`.
+class FakeTextMetrics : public TextMetrics {
+ public:
+  explicit FakeTextMetrics(int char_width = 6, int height = 13) : char_width_(char_width), height_(height) {}
+  int Width(const FontFace&, std::string_view text) override {
+    return static_cast<int>(text.size()) * char_width_;
+  }
+  int Height(const FontFace&, std::string_view) override { return height_; }
+  int VerticalDpi() override { return 96; }
+
+ private:
+  int char_width_;
+  int height_;
+};
+
+// Thrown by FakeProcess::Exit so that a test can see the process end.
+struct ProcessExit {
+  int status;
+};
+
+class FakeProcess : public ProcessServices {
+ public:
+  std::string ExecutablePath() override { return executable_path; }
+  [[noreturn]] void Exit(int status) override { throw ProcessExit{status}; }
+  void OpenHelpFile(const std::string& path) override { opened_help.push_back(path); }
+  std::string executable_path = "/opt/codexel/bin/codexel";
+  std::vector<std::string> opened_help;
+};
+
+// Files held in memory; a path can be made to fail on open or on write.
+class MemoryFileSystem : public FileSystem {
+ public:
+  bool Exists(const std::string& path) override { return files.count(path) > 0; }
+  bool Remove(const std::string& path) override {
+    removed.push_back(path);
+    return files.erase(path) > 0;
+  }
+  std::unique_ptr<std::istream> OpenForReading(const std::string& path) override {
+    auto it = files.find(path);
+    if (it == files.end()) return nullptr;
+    return std::make_unique<std::istringstream>(it->second);
+  }
+  WriteOutcome WriteFile(const std::string& path, const std::function<void(std::ostream&)>& write,
+                         WriteMode mode) override {
+    using Failure = WriteOutcome::Failure;
+    if (fail_open.count(path)) return {Failure::kOpen, "Permission denied"};
+    std::ostringstream out;
+    write(out);
+    if (fail_write.count(path)) {
+      // A direct write leaves nothing behind; an atomic one leaves the old file.
+      if (mode == WriteMode::kReplace) files.erase(path);
+      return {Failure::kWrite, "No space left on device"};
+    }
+    files[path] = out.str();
+    written.push_back(path);
+    return {};
+  }
+
+  std::map<std::string, std::string> files;
+  std::map<std::string, bool> fail_open;
+  std::map<std::string, bool> fail_write;
+  std::vector<std::string> written;
+  std::vector<std::string> removed;
+};
+
+// The services of one test, all doubles.
+struct FakeServices {
+  RecordingMessages messages;
+  RecordingNotifier notifier;
+  FakeTextMetrics metrics;
+  MemoryFileSystem files;
+  FakeProcess process;
+  PlatformServices services{messages, notifier, metrics, files, process};
+};
+
+}  // namespace codexel::testing
