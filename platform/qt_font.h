@@ -9,7 +9,8 @@ namespace codexel {
 
 // The QFont that answers a request: the face asked for by name (fontconfig
 // supplies a metric-compatible face where it is not installed), the character
-// height as pixel size, no kerning so that widths are plain sums of advances.
+// height as pixel size, full hinting and no kerning so that widths are plain
+// sums of whole-pixel advances.
 QFont MakeQFont(const FontRequest& request);
 
 }  // namespace codexel

@@ -34,7 +34,10 @@ QFont MakeQFont(const FontRequest& request) {
   font.setUnderline(request.underline);
   font.setStrikeOut(request.strike_out);
   if (request.weight > 0) font.setWeight(static_cast<QFont::Weight>(request.weight));
+  // Whole-pixel glyph advances and no kerning: a text's width is the sum of
+  // its characters' widths, as the symbol's geometry assumes.
   font.setKerning(false);
+  font.setHintingPreference(QFont::PreferFullHinting);
   return font;
 }
 
