@@ -98,19 +98,19 @@ void SymbolArc::Draw(Canvas& canvas) const {
 
 // ---- Texts ----
 
-SymbolText::SymbolText(TextMetrics& metrics, const TextSpec& spec)
-    : SymbolShape(spec.x, spec.y, spec.colour),
-      size_(spec.size),
-      text_(spec.text),
-      face_(spec.face),
-      anchor_(std::clamp(spec.anchor, 0, 8)),
-      orientation_(spec.orientation) {
+SymbolText::SymbolText(TextMetrics& metrics, const TextDesc& desc)
+    : SymbolShape(desc.x, desc.y, desc.colour),
+      size_(desc.size),
+      text_(desc.text),
+      face_(desc.face),
+      anchor_(std::clamp(desc.anchor, 0, 8)),
+      orientation_(desc.orientation) {
   // Always measured as horizontal text.
   const TextMeasurer measurer(metrics, face_, size_);
   width_ = measurer.Width(text_);
   height_ = measurer.Height(text_);
-  const int l = AnchorOffset(anchor_ % 3, spec.h_margin, width_);
-  const int u = AnchorOffset(anchor_ / 3, spec.v_margin, height_);
+  const int l = AnchorOffset(anchor_ % 3, desc.h_margin, width_);
+  const int u = AnchorOffset(anchor_ / 3, desc.v_margin, height_);
   if (orientation_ == kHorizontal) {
     left_ = x - l;
     top_ = y - u;
@@ -140,44 +140,44 @@ void SymbolText::Draw(Canvas& canvas) const {
 
 namespace {
 
-SymbolText MakePinName(TextMetrics& metrics, const PinSpec& spec) {
-  TextSpec text{.x = spec.x,
-                .y = spec.y,
-                .text = spec.name,
+SymbolText MakePinName(TextMetrics& metrics, const PinDesc& desc) {
+  TextDesc text{.x = desc.x,
+                .y = desc.y,
+                .text = desc.name,
                 .colour = kBlack,
                 .size = 8,
-                .anchor = spec.anchor,
-                .orientation = spec.orientation,
+                .anchor = desc.anchor,
+                .orientation = desc.orientation,
                 .face = "Arial",
                 .h_margin = 4,
                 .v_margin = 1};
-  if (spec.inner == 1) {
-    text.x += spec.dx + (spec.clock ? 6 : 0);
-    text.y += spec.dy;
+  if (desc.inner == 1) {
+    text.x += desc.dx + (desc.clock ? 6 : 0);
+    text.y += desc.dy;
   }
   return SymbolText(metrics, text);
 }
 
-int SlashCentre(const PinSpec& spec) {
-  if (spec.slash_x != 0) return spec.slash_x;
-  return spec.x + spec.dx / 2 - (spec.bus_width < 10 ? 2 : 4);
+int SlashCentre(const PinDesc& desc) {
+  if (desc.slash_x != 0) return desc.slash_x;
+  return desc.x + desc.dx / 2 - (desc.bus_width < 10 ? 2 : 4);
 }
 
 }  // namespace
 
-SymbolPin::SymbolPin(TextMetrics& metrics, const PinSpec& spec)
-    : stub_(spec.x, spec.y, kBlack, spec.dx, spec.dy, spec.bus),
-      name_text_(MakePinName(metrics, spec)),
-      port_name_(spec.port_name.empty() ? spec.name : spec.port_name),
-      direction_(spec.direction),
-      clock_(spec.clock) {
-  if (spec.bus_width == 0) return;
-  const int centre = SlashCentre(spec);
-  slash_.emplace(centre - 4, spec.y + 4, kTeal, 8, -8);
-  if (spec.bus_width > 0) {
-    bus_width_text_.emplace(metrics, TextSpec{.x = centre,
-                                              .y = spec.y,
-                                              .text = FormatInt(spec.bus_width),
+SymbolPin::SymbolPin(TextMetrics& metrics, const PinDesc& desc)
+    : stub_(desc.x, desc.y, kBlack, desc.dx, desc.dy, desc.bus),
+      name_text_(MakePinName(metrics, desc)),
+      port_name_(desc.port_name.empty() ? desc.name : desc.port_name),
+      direction_(desc.direction),
+      clock_(desc.clock) {
+  if (desc.bus_width == 0) return;
+  const int centre = SlashCentre(desc);
+  slash_.emplace(centre - 4, desc.y + 4, kTeal, 8, -8);
+  if (desc.bus_width > 0) {
+    bus_width_text_.emplace(metrics, TextDesc{.x = centre,
+                                              .y = desc.y,
+                                              .text = FormatInt(desc.bus_width),
                                               .colour = kTeal,
                                               .size = 7,
                                               .anchor = 0,

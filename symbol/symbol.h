@@ -86,7 +86,7 @@ inline constexpr int kVertical = 1;
 // the text h_margin right of (x, y), 1 centres it, 2 ends it h_margin left of
 // it; row 0 puts its top v_margin below, 1 centres it, 2 puts its bottom
 // v_margin above. Vertical text exchanges the roles of the axes.
-struct TextSpec {
+struct TextDesc {
   int x = 0;
   int y = 0;
   std::string text{};
@@ -102,7 +102,7 @@ struct TextSpec {
 // A text measured once, when it is built, and placed by its anchor.
 class SymbolText : public SymbolShape {
  public:
-  SymbolText(TextMetrics& metrics, const TextSpec& spec);
+  SymbolText(TextMetrics& metrics, const TextDesc& desc);
   void Write(std::ostream& out, int box_height) const;
   void Draw(Canvas& canvas) const override;
 
@@ -140,7 +140,7 @@ inline constexpr int kPinBidirectional = 2;
 // (x + dx, y + dy), its name beside the inner end (inner = 1) or the outer
 // one, and for a bus (bus_width != 0) a slash across the stub centred at
 // slash_x (0: near the stub's middle) with the width beside it (bus_width > 0).
-struct PinSpec {
+struct PinDesc {
   int x = 0;
   int y = 0;
   int dx = 0;
@@ -159,7 +159,7 @@ struct PinSpec {
 
 class SymbolPin : public SymbolPrimitive {
  public:
-  SymbolPin(TextMetrics& metrics, const PinSpec& spec);
+  SymbolPin(TextMetrics& metrics, const PinDesc& desc);
   void SetOrigin(int x_offset, int y_offset);
   void Write(std::ostream& out, int box_height) const;
   void Draw(Canvas& canvas) const override;

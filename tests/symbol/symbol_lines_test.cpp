@@ -24,7 +24,7 @@ std::string Lines(const Symbol& symbol) {
   return out.str();
 }
 
-TextSpec Text(int x, int y, std::string text, int size, int anchor, int orientation, int h_margin,
+TextDesc Text(int x, int y, std::string text, int size, int anchor, int orientation, int h_margin,
               int v_margin) {
   return {.x = x,
           .y = y,
