@@ -20,11 +20,21 @@ void RsEngine::SetParameters(const RsParameters& p) {
   r_ = std::clamp(p.r, kMinR, kMaxR);
   n_ = std::clamp(p.n, r_ + 1, kSymbolCapacity);
   genstart_ = std::clamp(p.genstart, 0, kAlogCapacity - 3);  // build_gg reads genstart + 2
+  BuildLogTables();
 }
 
 int RsEngine::pow2(int c) { return Pow2(c); }
 
 int RsEngine::gfmul(int a, int b) const {
+  if (log_tables_ && static_cast<unsigned>(a) < field_size_ &&
+      static_cast<unsigned>(b) < field_size_) {
+    if (a == 0 || b == 0) return 0;
+    return exp_[log_[static_cast<std::size_t>(a)] + log_[static_cast<std::size_t>(b)]];
+  }
+  return MultiplyBits(a, b);
+}
+
+int RsEngine::MultiplyBits(int a, int b) const {
   // Wide unsigned arithmetic: operands outside the field cannot overflow.
   const auto wide_b = static_cast<std::uint64_t>(static_cast<std::uint32_t>(b));
   const auto poly = static_cast<std::uint64_t>(static_cast<std::uint32_t>(irrpol_));
@@ -32,12 +42,29 @@ int RsEngine::gfmul(int a, int b) const {
   for (int i = 0; i < m_; ++i) {
     if ((a >> i) & 1) p ^= wide_b << i;
   }
+  // Each step clears bit j - 1 with irrpol shifted so that its top bit lines up.
   std::uint64_t mask = std::uint64_t{1} << (2 * m_ - 2);
   for (int j = 2 * m_ - 1; j >= m_ + 1; --j) {
     if (p & mask) p ^= poly << (j - m_ - 1);
     mask >>= 1;
   }
   return static_cast<int>(static_cast<std::uint32_t>(p));
+}
+
+void RsEngine::BuildLogTables() {
+  log_tables_ = false;
+  field_size_ = static_cast<unsigned>(pow2(m_));
+  // Only a listed field polynomial is known to make alpha generate the field.
+  if (!IsListItem(field_polynomials(m_), irrpol_)) return;
+  const int order = pow2(m_) - 1;
+  int power = 1;
+  for (int i = 0; i < order; ++i) {
+    log_[static_cast<std::size_t>(power)] = static_cast<std::uint8_t>(i);
+    exp_[static_cast<std::size_t>(i)] = exp_[static_cast<std::size_t>(i + order)] =
+        static_cast<std::uint8_t>(power);
+    power = MultiplyBits(power, 2);
+  }
+  log_tables_ = true;
 }
 
 void RsEngine::build_alog() {

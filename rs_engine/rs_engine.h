@@ -21,13 +21,13 @@ class RsEngine {
   static constexpr int kNegrootCountErasures = 51;
   static constexpr int kNegrootCountStandard = 26;
 
-  RsEngine() = default;
+  RsEngine() { SetParameters(RsParameters{}); }
   explicit RsEngine(const RsParameters& parameters) { SetParameters(parameters); }
 
-  // Takes m, n, irrpol, r and genstart from the set. Legal
-  // values are taken as they are; values the tables cannot hold (only a
-  // damaged set has them) are limited to what they can, so that no operation
-  // reads or writes outside its tables or runs for long.
+  // Takes m, n, irrpol, r and genstart from the set. Legal values are taken
+  // as they are; values the tables cannot hold (only a damaged set has them)
+  // are limited to what they can, so that no operation reads or writes
+  // outside its tables or runs for long.
   void SetParameters(const RsParameters& parameters);
 
   // The parameters, as SetParameters took them.
@@ -41,7 +41,8 @@ class RsEngine {
 
   // 2^c; 1 when c < 1.
   static int pow2(int c);
-  // Product of two elements of GF(2^m) under irrpol.
+  // Product of two elements of GF(2^m) under irrpol: the carry-less product
+  // of b with the low m bits of a, reduced from bit 2m-2 down to bit m.
   int gfmul(int a, int b) const;
   // alog[i] = alpha^i for i = 0..2^m-2.
   void build_alog();
@@ -60,7 +61,8 @@ class RsEngine {
   // The inverse table as Intel HEX records, one line each.
   void write_inverse_hex(std::ostream& out) const;
 
-  // The tables; each build clears its own first.
+  // The tables, each cleared by its own build first, and the message and
+  // codeword buffers.
   std::array<std::int32_t, kAlogCapacity> alog{};
   std::array<std::int32_t, kGgCapacity> gg{};
   std::array<std::int32_t, kRootCapacity> root{};
@@ -71,12 +73,22 @@ class RsEngine {
  private:
   // alog[i], or 0 for an index outside the table.
   int AlogAt(int i) const;
+  // gfmul bit by bit, for any operands and any irrpol.
+  int MultiplyBits(int a, int b) const;
+  // Logarithms of alpha, so that gfmul of two field elements is two look-ups.
+  // Built for the listed field polynomials only; otherwise every product is
+  // made bit by bit. Either way the results are the same.
+  void BuildLogTables();
 
   std::int32_t m_ = 4;
   std::int32_t n_ = 5;
   std::int32_t irrpol_ = 19;
   std::int32_t r_ = 4;
   std::int32_t genstart_ = 0;
+  bool log_tables_ = false;
+  unsigned field_size_ = 16;  // 2^m
+  std::array<std::uint8_t, 256> log_{};
+  std::array<std::uint8_t, 2 * 255> exp_{};  // alpha^i for i < 2(2^m - 1)
 };
 
 }  // namespace codexel

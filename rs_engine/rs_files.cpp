@@ -1,6 +1,7 @@
 #include "rs_engine/rs_files.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <functional>
 #include <ostream>
@@ -52,12 +53,25 @@ void WriteDecoderControls(std::ostream& out, const DecoderVectorOptions& options
   if (options.erasures) WriteInput(out, "eras_ind", "0> 0;\n");
 }
 
+// Appends "t> v\n".
+void AppendTimedValue(std::string& text, long long time, int value) {
+  char buffer[48];
+  char* end = std::to_chars(buffer, buffer + sizeof buffer, time).ptr;
+  *end++ = '>';
+  *end++ = ' ';
+  end = std::to_chars(end, buffer + sizeof buffer, value).ptr;
+  *end++ = '\n';
+  text.append(buffer, end);
+}
+
 // The codeword buffer, highest power first, one symbol per clock period from
 // `time` on; returns the time after the last symbol.
 long long WriteCodeword(std::ostream& out, const RsEngine& engine, long long time) {
+  std::string text;
   for (int j = engine.n() - 1; j >= 0; --j, time += kTimeStep) {
-    out << time << "> " << engine.cw[j] << "\n";
+    AppendTimedValue(text, time, engine.cw[j]);
   }
+  out << text;
   return time;
 }
 

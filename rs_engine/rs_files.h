@@ -75,20 +75,25 @@ struct ExtraFileFailure {
   WriteOutcome outcome;
 };
 
+// Both take the code parameters (m, n, irrpol, r, genstart) from the engine,
+// which the caller has filled from `parameters`, and the flags from
+// `parameters`. Every write and the close are checked; a file that fails is
+// removed and returned, and nothing more is written. The caller reports it
+// (ExitOnExtraFileFailure in the wizard).
+
 // Encoder: encodes test message 1 (always) and, when generate_vectorfile is
 // 1, writes the vector file. The engine must have run build_alog and
-// build_gg. Every write and the close are checked; a file that fails is
-// removed and reported, and nothing more is written.
+// build_gg.
 std::optional<ExtraFileFailure> create_enc_files(RsEngine& engine, const RsParameters& parameters,
                                                  const std::string& design_directory,
                                                  const std::string& design_base_name,
                                                  const std::string& design_extension,
                                                  FileSystem& files);
 
-// Decoder: fills root and negroot, writes the memory file (always), encodes
-// test message 1 and, when generate_vectorfile is 1, writes the discrete or
-// streaming vector file. Failures as for create_enc_files; a vector file
-// failure leaves the memory file in place.
+// Decoder: fills alog, root and negroot, writes the memory file (always),
+// builds gg, encodes test message 1 and, when generate_vectorfile is 1,
+// writes the discrete or streaming vector file. A vector file that fails
+// leaves the memory file in place.
 std::optional<ExtraFileFailure> create_dec_files(RsEngine& engine, const RsParameters& parameters,
                                                  const std::string& design_directory,
                                                  const std::string& design_base_name,
