@@ -157,6 +157,17 @@ TEST(RsEngineTest, DamagedParametersStayWithinTheTables) {
   EXPECT_EQ(low.genstart(), 254);
 }
 
+// Operands outside the field follow the bit rule: bits of a from m up are
+// ignored, and b's product is reduced from bit 2m-2 down to bit m only.
+TEST(RsEngineTest, GfmulOutsideTheField) {
+  const RsEngine engine = Engine(4, 19, 5, 4, 0);
+  EXPECT_EQ(engine.gfmul(17, 3), 3);
+  EXPECT_EQ(engine.gfmul(16, 5), 0);
+  EXPECT_EQ(engine.gfmul(1, 16), 3);
+  EXPECT_EQ(engine.gfmul(2, 16), 6);
+  EXPECT_EQ(engine.gfmul(1, 1 << 20), 1 << 20);  // above bit 2m-2: left alone
+}
+
 // ---- Properties over every field polynomial ----
 
 struct Field {
@@ -181,6 +192,15 @@ int ReferenceMultiply(int a, int b, int m, int irrpol) {
     if (a >> m) a ^= irrpol;
   }
   return product;
+}
+
+// An irreducible but not primitive polynomial (alpha has order 5): products
+// are still those of the polynomial ring, made bit by bit.
+TEST(RsEngineTest, GfmulUnderAnUnlistedPolynomial) {
+  const RsEngine engine({.m = 4, .n = 15, .r = 4, .irrpol = 31, .genstart = 0});
+  for (int a = 0; a < 16; ++a) {
+    for (int b = 0; b < 16; ++b) EXPECT_EQ(engine.gfmul(a, b), ReferenceMultiply(a, b, 4, 31));
+  }
 }
 
 // c(x) at x, coefficient j of x^j in c[j].
