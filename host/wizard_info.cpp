@@ -42,13 +42,16 @@ int WizardInfoTable::GetNumeric(const std::string& name, int fallback) const {
 }
 
 void WizardInfoTable::Clear() {
+  // Only these fields return to their defaults; the others keep stale text
+  // that Add overwrites before anyone sees it.
+  static const WizardInfoRecord kFresh;
   for (auto& slot : slots_) {
     slot.name.clear();
-    slot.type = "UNDEF";
-    slot.aux2 = "0";
-    slot.low_bit = "0";
-    slot.peer_aux2 = "0";
-    slot.peer_low_bit = "0";
+    slot.type = kFresh.type;
+    slot.aux2 = kFresh.aux2;
+    slot.low_bit = kFresh.low_bit;
+    slot.peer_aux2 = kFresh.peer_aux2;
+    slot.peer_low_bit = kFresh.peer_low_bit;
   }
   count_ = 0;
 }

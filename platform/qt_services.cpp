@@ -136,10 +136,13 @@ WriteOutcome PosixFileSystem::WriteFile(const std::string& path,
   if (mode == WriteMode::kReplace) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return {Failure::kOpen, ErrorText(errno)};
+    struct stat info {};
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     int error = WriteAll(fd, data);
     if (::close(fd) != 0 && error == 0) error = errno;
     if (error != 0) {
-      ::unlink(path.c_str());  // never leave a truncated file behind
+      // Never leave a truncated file behind; a device or pipe is no file of ours.
+      if (regular) ::unlink(path.c_str());
       return {Failure::kWrite, ErrorText(error)};
     }
     return {};

@@ -55,13 +55,10 @@ void WriteDecoderControls(std::ostream& out, const DecoderVectorOptions& options
 
 // Appends "t> v\n".
 void AppendTimedValue(std::string& text, long long time, int value) {
-  char buffer[48];
-  char* end = std::to_chars(buffer, buffer + sizeof buffer, time).ptr;
-  *end++ = '>';
-  *end++ = ' ';
-  end = std::to_chars(end, buffer + sizeof buffer, value).ptr;
-  *end++ = '\n';
-  text.append(buffer, end);
+  text += std::to_string(time);
+  text += "> ";
+  text += std::to_string(value);
+  text += '\n';
 }
 
 // The codeword buffer, highest power first, one symbol per clock period from

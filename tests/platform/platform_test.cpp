@@ -171,6 +171,15 @@ TEST_F(PosixFileSystemTest, FailedWriteLeavesNoPartialFile) {
   EXPECT_FALSE(fs::exists(vec));
 }
 
+TEST_F(PosixFileSystemTest, FailedWriteToADeviceLeavesTheDevice) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  const WriteOutcome outcome =
+      files_.WriteFile("/dev/full", Text(std::string(100, 'z')), WriteMode::kReplace);
+  EXPECT_EQ(outcome.failure, WriteOutcome::Failure::kWrite);
+  EXPECT_EQ(outcome.reason, std::strerror(ENOSPC));
+  EXPECT_TRUE(fs::exists("/dev/full"));
+}
+
 TEST_F(PosixFileSystemTest, FailedAtomicWriteKeepsTheOldFile) {
   const std::string cnx = Path("rs.cnx");
   ASSERT_TRUE(files_.WriteFile(cnx, Text("old variation\n"), WriteMode::kAtomic).ok());
