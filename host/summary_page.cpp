@@ -45,8 +45,8 @@ void DrawCodeword(QPainter& painter, const QRect& area, int symbols, int checks)
     const int bit_width = (box.width() - 4) / bits;
     for (int b = 0; b < bits; ++b) {
       if (((i * 37 + b * 11) >> 2) % 3 == 0) {
-        painter.fillRect(box.x() + 2 + b * bit_width, box.y() + 2, bit_width - 1,
-                         box.height() - 4, QColor(255, 255, 255, 170));
+        painter.fillRect(box.x() + 2 + b * bit_width, box.y() + 2, bit_width - 1, box.height() - 4,
+                         QColor(255, 255, 255, 170));
       }
     }
   }

@@ -37,8 +37,8 @@ class PageDialog : public QDialog {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override {
-    const bool plain = event->modifiers() == Qt::NoModifier ||
-                       event->modifiers() == Qt::KeypadModifier;
+    const bool plain =
+        event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
     if (plain && page_.HandleKey(event->key())) {
       event->accept();
       return;
@@ -111,9 +111,13 @@ QDialog* WizardPage::dialog() const { return dialog_; }
 int WizardPage::ShowModal() {
   auto window = std::make_unique<PageDialog>(*this);
   dialog_ = window.get();
+  // The window goes with this showing, however the showing ends.
+  struct Forget {
+    PageDialog*& shown;
+    ~Forget() { shown = nullptr; }
+  } forget{dialog_};
   Open();
   window->exec();
-  dialog_ = nullptr;
   return navigation_result_;
 }
 
@@ -148,8 +152,8 @@ void WizardPage::SetPageRect(const QRect& rect) {
 void WizardPage::AdjustLayout() {
   const QRect rect = PageRect();
   page_width_ = rect.width();
-  SetPageRect(QRect(rect.topLeft(), QSize(std::max(rect.width(), kMinimumWidth),
-                                          rect.height() + kExtraHeight)));
+  SetPageRect(QRect(rect.topLeft(),
+                    QSize(std::max(rect.width(), kMinimumWidth), rect.height() + kExtraHeight)));
 }
 
 void WizardPage::PlacePage() {

@@ -31,8 +31,7 @@ class NotificationTest : public ::testing::Test {
 
   FakeServices fake_;
   SocketCallerNotifier notifier_;
-  PlatformServices services_{fake_.messages, notifier_, fake_.metrics, fake_.files,
-                             fake_.process};
+  PlatformServices services_{fake_.messages, notifier_, fake_.metrics, fake_.files, fake_.process};
   int id_;
   TestSocket socket_;
 };
@@ -48,16 +47,15 @@ TEST_F(NotificationTest, OneMessagePerPageExitWithTheCorner) {
       .Click("finishButton");
   EXPECT_EQ(Run({"-n", "-h" + std::to_string(id_), "-x600", "-y400"}, driver), 0);
   EXPECT_EQ(socket_.Drain(), (std::vector<std::string>{Expected(600, 400), Expected(600, 400),
-                                                       Expected(605, 406),
-                                                       Expected(605, 406)}));
+                                                       Expected(605, 406), Expected(605, 406)}));
 }
 
 TEST_F(NotificationTest, CancelSendsTheLastRecordedCorner) {
   ASSERT_TRUE(socket_.bound());
   ModalDriver driver;
-  driver.Click("nextButton")
-      .PressEscape()
-      .Inspect([](QWidget& window) { window.move(window.pos() + QPoint(50, 50)); });
+  driver.Click("nextButton").PressEscape().Inspect([](QWidget& window) {
+    window.move(window.pos() + QPoint(50, 50));
+  });
   EXPECT_EQ(Run({"-n", "-h" + std::to_string(id_), "-x500", "-y300"}, driver), 2);
   EXPECT_EQ(socket_.Drain(), (std::vector<std::string>{Expected(500, 300), Expected(500, 300)}));
 }

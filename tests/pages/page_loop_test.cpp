@@ -57,6 +57,16 @@ INSTANTIATE_TEST_SUITE_P(Offsets, TitleTest,
                          ::testing::Values(TitleCase{0, 5}, TitleCase{2, 5}, TitleCase{0, 1},
                                            TitleCase{3, 2}));
 
+TEST_F(PageLoopTest, HugeOffsetNumbersThePagesWithoutOverflow) {
+  ModalDriver driver;
+  driver.Click("nextButton").Click("backButton").Click("backButton");
+  EXPECT_EQ(Run(Pages(2), {"-n", "-p99999999999"}, driver), -1);
+  EXPECT_EQ(SeenTitles(driver),
+            (std::vector<std::string>{kTitleStart + " [page 2147483648 of 2147483649]",
+                                      kTitleStart + " [page 2147483649 of 2147483649]",
+                                      kTitleStart + " [page 2147483648 of 2147483649]"}));
+}
+
 // ---- Button states across a run ----
 
 struct StatesCase {
@@ -130,8 +140,8 @@ INSTANTIATE_TEST_SUITE_P(
         EndCase{"NextOnOnlyPage", 1, 0, {"nextButton"}, 0, true},
         EndCase{"NextOnOnlyPageAfterCallerPages", 1, 4, {"nextButton"}, 0, true},
         EndCase{"BackOutOfFirst", 3, 1, {"backButton"}, -1, true},
-        EndCase{"BackOutAfterReturning", 3, 2,
-                {"nextButton", "backButton", "backButton"}, -1, true},
+        EndCase{
+            "BackOutAfterReturning", 3, 2, {"nextButton", "backButton", "backButton"}, -1, true},
         EndCase{"CancelOnFirst", 3, 0, {"cancelButton"}, 2, false},
         EndCase{"CancelOnLast", 2, 0, {"nextButton", "cancelButton"}, 2, false}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -175,15 +185,16 @@ TEST_F(PageLoopTest, HiddenPageIsPassedOverInBothDirections) {
   std::vector<PageSpec> pages = Pages(4);
   pages[1].shown = false;  // page 2
   ModalDriver driver;
-  driver.Click("nextButton")   // 1 -> 3
-      .Click("backButton")     // 3 -> 1
-      .Click("nextButton")     // 1 -> 3
-      .Click("nextButton")     // 3 -> 4
+  driver
+      .Click("nextButton")  // 1 -> 3
+      .Click("backButton")  // 3 -> 1
+      .Click("nextButton")  // 1 -> 3
+      .Click("nextButton")  // 3 -> 4
       .Click("finishButton");
   EXPECT_EQ(Run(pages, {"-n"}, driver), 0);
-  EXPECT_EQ(SeenTitles(driver), (std::vector<std::string>{PageTitle(1, 4), PageTitle(3, 4),
-                                                          PageTitle(1, 4), PageTitle(3, 4),
-                                                          PageTitle(4, 4)}));
+  EXPECT_EQ(SeenTitles(driver),
+            (std::vector<std::string>{PageTitle(1, 4), PageTitle(3, 4), PageTitle(1, 4),
+                                      PageTitle(3, 4), PageTitle(4, 4)}));
 }
 
 TEST_F(PageLoopTest, HiddenLastPageEndsTheRunLikeNext) {
@@ -208,10 +219,11 @@ TEST_F(PageLoopTest, HiddenFirstPageEndsTheRunWhenBackingOut) {
 
 TEST_F(PageLoopTest, EnterRepeatsEachPagesLastDirection) {
   ModalDriver driver;
-  driver.Click("nextButton")  // page 1: Next
-      .Click("backButton")    // page 2: Back
-      .PressEnter()           // page 1: left by Next before
-      .PressEnter()           // page 2: left by Back before
+  driver
+      .Click("nextButton")  // page 1: Next
+      .Click("backButton")  // page 2: Back
+      .PressEnter()         // page 1: left by Next before
+      .PressEnter()         // page 2: left by Back before
       .Click("finishButton");
   EXPECT_EQ(Run(Pages(3), {"-n"}, driver), 0);
   EXPECT_EQ(SeenTitles(driver),
@@ -233,8 +245,8 @@ struct PlacementCase {
 class PlacementTest : public PageLoopTest, public ::testing::WithParamInterface<PlacementCase> {};
 
 TEST_P(PlacementTest, EveryPageSharesTheLowerRightCorner) {
-  std::vector<PageSpec> pages = {{{200, 100}, "", true}, {{400, 300}, "", true},
-                                 {{300, 150}, "", true}};
+  std::vector<PageSpec> pages = {
+      {{200, 100}, "", true}, {{400, 300}, "", true}, {{300, 150}, "", true}};
   ModalDriver driver;
   driver.Click("nextButton").Click("nextButton").Click("backButton").Click("finishButton");
   std::vector<std::string> args = GetParam().args;

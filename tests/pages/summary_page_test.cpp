@@ -1,11 +1,12 @@
 // The Summary page, its file list and the first RS application.
 
+#include "host/summary_page.h"
+
 #include <gtest/gtest.h>
 
 #include <QLabel>
 #include <QListWidget>
 
-#include "host/summary_page.h"
 #include "rs_engine/rs_wizard_app.h"
 #include "tests/pages/page_test_support.h"
 #include "tests/support/modal_helper.h"
@@ -30,18 +31,21 @@ TEST_P(FileLinesTest, SplitsAndJoinsTheDirectory) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, FileLinesTest,
-    ::testing::Values(
-        LinesCase{"Plain", "$rs.vhd$rs.inc$rs.cmp", "/work/x/",
-                  {"/work/x/rs.vhd", "/work/x/rs.inc", "/work/x/rs.cmp"}},
-        LinesCase{"NoDirectory", "$rs.v", "", {"rs.v"}},
-        LinesCase{"NamesWithADirectoryStand",
-                  "$a/b.vhd$c\\d.inc$e:f.cmp",
-                  "/work/x/",
-                  {"a/b.vhd", "c\\d.inc", "e:f.cmp"}},
-        LinesCase{"LineFeedsAndEmptyPieces", "$$rs.tdf\n\nrs.inc$\n", "/w/",
-                  {"/w/rs.tdf", "/w/rs.inc"}},
-        LinesCase{"NoLeadingDollar", "rs.sym", "/w/", {"/w/rs.sym"}},
-        LinesCase{"Empty", "", "/w/", {}}),
+    ::testing::Values(LinesCase{"Plain",
+                                "$rs.vhd$rs.inc$rs.cmp",
+                                "/work/x/",
+                                {"/work/x/rs.vhd", "/work/x/rs.inc", "/work/x/rs.cmp"}},
+                      LinesCase{"NoDirectory", "$rs.v", "", {"rs.v"}},
+                      LinesCase{"NamesWithADirectoryStand",
+                                "$a/b.vhd$c\\d.inc$e:f.cmp",
+                                "/work/x/",
+                                {"a/b.vhd", "c\\d.inc", "e:f.cmp"}},
+                      LinesCase{"LineFeedsAndEmptyPieces",
+                                "$$rs.tdf\n\nrs.inc$\n",
+                                "/w/",
+                                {"/w/rs.tdf", "/w/rs.inc"}},
+                      LinesCase{"NoLeadingDollar", "rs.sym", "/w/", {"/w/rs.sym"}},
+                      LinesCase{"Empty", "", "/w/", {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- The page in a run ----
@@ -102,12 +106,12 @@ TEST_P(SummaryListTest, ListsTheVariationsFiles) {
 
 INSTANTIATE_TEST_SUITE_P(
     Options, SummaryListTest,
-    ::testing::Values(
-        SymbolCase{{"-n", "/work/x/rs.vhd"},
-                   {"/work/x/rs.vhd", "/work/x/rs.inc", "/work/x/rs.cmp"}},
-        SymbolCase{{"-n", "-symbol", "/work/x/rs.vhd"},
-                   {"/work/x/rs.vhd", "/work/x/rs.inc", "/work/x/rs.cmp", "/work/x/rs.sym"}},
-        SymbolCase{{"-n", "codec.v"}, {"codec.v", "codec.inc", "codec.cmp"}}));
+    ::testing::Values(SymbolCase{{"-n", "/work/x/rs.vhd"},
+                                 {"/work/x/rs.vhd", "/work/x/rs.inc", "/work/x/rs.cmp"}},
+                      SymbolCase{
+                          {"-n", "-symbol", "/work/x/rs.vhd"},
+                          {"/work/x/rs.vhd", "/work/x/rs.inc", "/work/x/rs.cmp", "/work/x/rs.sym"}},
+                      SymbolCase{{"-n", "codec.v"}, {"codec.v", "codec.inc", "codec.cmp"}}));
 
 TEST_F(SummaryRunTest, ShowsItsTextsPictureAndNames) {
   TestApp app(fake.services, {}, true);

@@ -58,7 +58,9 @@ class WizardFileTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
 
-  std::string Path(const std::string& name) const { return dir_.filePath(name.c_str()).toStdString(); }
+  std::string Path(const std::string& name) const {
+    return dir_.filePath(QString::fromStdString(name)).toStdString();
+  }
 
   int Run(std::vector<std::string> args, ModalDriver& driver, int pages = 2) {
     TestApp app(services_, Pages(pages));
@@ -74,8 +76,7 @@ class WizardFileTest : public ::testing::Test {
   QTemporaryDir dir_;
   FakeServices fake_;
   PosixFileSystem files_;
-  PlatformServices services_{fake_.messages, fake_.notifier, fake_.metrics, files_,
-                             fake_.process};
+  PlatformServices services_{fake_.messages, fake_.notifier, fake_.metrics, files_, fake_.process};
 };
 
 struct WriteCase {

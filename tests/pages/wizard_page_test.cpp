@@ -36,8 +36,8 @@ class WizardPageTest : public ::testing::Test {
 
 struct SizeCase {
   QSize template_size;
-  QSize page_size;     // after AdjustLayout
-  QRect separator;     // in client coordinates
+  QSize page_size;  // after AdjustLayout
+  QRect separator;  // in client coordinates
 };
 
 class PageSizeTest : public WizardPageTest, public ::testing::WithParamInterface<SizeCase> {};
@@ -69,12 +69,11 @@ TEST_P(PageSizeTest, WidensGrowsAndLaysOutTheButtonRow) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, PageSizeTest,
-    ::testing::Values(SizeCase{{200, 100}, {253, 140}, {10, 100, 233, 2}},
-                      SizeCase{{253, 60}, {253, 100}, {10, 60, 233, 2}},
-                      SizeCase{{254, 60}, {254, 100}, {10, 60, 234, 2}},
-                      SizeCase{{400, 300}, {400, 340}, {10, 300, 380, 2}}));
+INSTANTIATE_TEST_SUITE_P(Sizes, PageSizeTest,
+                         ::testing::Values(SizeCase{{200, 100}, {253, 140}, {10, 100, 233, 2}},
+                                           SizeCase{{253, 60}, {253, 100}, {10, 60, 233, 2}},
+                                           SizeCase{{254, 60}, {254, 100}, {10, 60, 234, 2}},
+                                           SizeCase{{400, 300}, {400, 340}, {10, 300, 380, 2}}));
 
 // A page that widens itself further, as the preview pages do: the separator
 // covers only the page's own area at the right.
@@ -92,9 +91,8 @@ TEST_F(WizardPageTest, SeparatorOfAWidenedPageStartsAtItsOwnArea) {
   WideningPage page(app, {{300, 200}, "", true});
   QRect separator;
   ModalDriver driver;
-  driver.PressEscape().Inspect([&](QWidget& window) {
-    separator = window.findChild<QFrame*>("separator")->geometry();
-  });
+  driver.PressEscape().Inspect(
+      [&](QWidget& window) { separator = window.findChild<QFrame*>("separator")->geometry(); });
   Show(page, driver);
   EXPECT_EQ(driver.seen().at(0).geometry.size(), QSize(450, 240));
   EXPECT_EQ(separator, QRect(160, 200, 280, 2));
@@ -173,6 +171,28 @@ TEST_F(WizardPageTest, ControlsCarryStableNamesAndTheirLabels) {
   }
 }
 
+// Arrow keys move within a tab group only; "Next >" opens the second group.
+TEST_F(WizardPageTest, ArrowKeysStayWithinTheButtonGroups) {
+  TestPage page(app, {});
+  page.SetPositionKind(kMiddlePage);
+  std::vector<QString> focus;
+  ModalDriver driver;
+  driver.PressEscape().Inspect([&](QWidget& window) {
+    const auto press = [&](const char* start, Qt::Key key) {
+      window.findChild<QPushButton*>(start)->setFocus(Qt::TabFocusReason);
+      QTest::keyClick(QApplication::focusWidget(), key);
+      focus.push_back(QApplication::focusWidget()->objectName());
+    };
+    press("cancelButton", Qt::Key_Right);
+    press("backButton", Qt::Key_Right);
+    press("nextButton", Qt::Key_Left);
+    press("nextButton", Qt::Key_Right);
+  });
+  Show(page, driver);
+  EXPECT_EQ(focus,
+            (std::vector<QString>{"backButton", "backButton", "nextButton", "finishButton"}));
+}
+
 TEST_F(WizardPageTest, TitleWithoutCaptionStandsAlone) {
   TestPage page(app, {});
   page.SetTitle("Alone");
@@ -219,9 +239,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A focused push button is pressed by Enter.
         LeaveCase{"EnterOnBack",
                   [](ModalDriver& d) {
-                    d.PressEnter().Inspect([](QWidget& w) {
-                      w.findChild<QPushButton*>("backButton")->setFocus();
-                    });
+                    d.PressEnter().Inspect(
+                        [](QWidget& w) { w.findChild<QPushButton*>("backButton")->setFocus(); });
                   },
                   kNavBack, true}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -250,10 +269,9 @@ TEST_F(WizardPageTest, RefusedValidationKeepsThePageOpen) {
   TestPage page(app, {});
   page.valid = false;
   ModalDriver driver;
-  driver.Click("finishButton")
-      .Click("finishButton")
-      .SameWindow()
-      .Inspect([&](QWidget&) { page.valid = true; });
+  driver.Click("finishButton").Click("finishButton").SameWindow().Inspect([&](QWidget&) {
+    page.valid = true;
+  });
   EXPECT_EQ(Show(page, driver), kNavFinish);
   EXPECT_EQ(driver.steps_done(), 2);
 }
@@ -339,8 +357,7 @@ TEST_F(WizardPageTest, FirstPageIsCentredOnTheDesktop) {
   const int cy = (2 * desktop.y() + desktop.height()) / 2;
   EXPECT_EQ(driver.seen().at(0).geometry, QRect(cx - 150, cy - 120, 301, 241));
   EXPECT_TRUE(app.host().placement_flag);
-  EXPECT_EQ(QPoint(app.host().placement_x, app.host().placement_y),
-            QPoint(cx + 150, cy + 120));
+  EXPECT_EQ(QPoint(app.host().placement_x, app.host().placement_y), QPoint(cx + 150, cy + 120));
 }
 
 TEST_F(WizardPageTest, PlacementPointIsTheLowerRightCorner) {

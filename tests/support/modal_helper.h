@@ -54,7 +54,7 @@ struct ButtonSeen {
 struct ModalSeen {
   QString object_name;
   QString title;
-  QRect geometry;  // client area in screen coordinates
+  QRect geometry;                   // client area in screen coordinates
   std::vector<ButtonSeen> buttons;  // push buttons in creation order
   QString focus;                    // object name of the focused control
 
