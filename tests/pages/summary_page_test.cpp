@@ -133,12 +133,6 @@ TEST_F(SummaryRunTest, ShowsItsTextsPictureAndNames) {
   EXPECT_EQ(driver.seen().at(0).title.toStdString(), PageTitle(1, 1) + " -- Summary");
 }
 
-TEST_F(SummaryRunTest, PictureIsDrawnTheSameEveryTime) {
-  const QImage first = SummaryPicture({120, 260}).toImage();
-  EXPECT_EQ(first, SummaryPicture({120, 260}).toImage());
-  EXPECT_NE(first.pixel(5, 5), first.pixel(30, 30)) << "the picture shows something";
-}
-
 TEST_F(SummaryRunTest, EnterActsAsNextAndNotifies) {
   TestApp app(fake.services, Pages(2), true);
   ModalDriver driver;
