@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "host/wizard_app.h"
+#include "host/qt_page_factory.h"
 #include "platform/qt_services.h"
+#include "rs_engine/rs_wizard_app.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
   codexel::QtProcessServices process;
   codexel::PlatformServices services{messages, notifier, metrics, files, process};
 
-  codexel::WizardApp app("Codexel V1.00", nullptr, services);
+  codexel::QtPageFactory pages;
+  codexel::RsWizardApp app(services, &pages);
   return app.Run(args);
 }

@@ -242,8 +242,11 @@ int WizardApp::RunPageLoop(int offset) {
   while (result != kNavCancel && current != 0) {
     PageInterface* shown = page(current);
     if (!shown) break;  // a result that leads off the page list
+    // Page numbers in a wider type: an offset near the integer limit (-p
+    // saturates) must not overflow.
+    const long long first = offset;
     shown->SetTitle(std::string(kHostTitle) + " - " + upper_title + " [page " +
-                    std::to_string(offset + current) + " of " + std::to_string(offset + count) +
+                    std::to_string(first + current) + " of " + std::to_string(first + count) +
                     "]");
     if (current == 1) {
       shown->SetPositionKind(offset >= 1 ? kFirstAfterCallerPages : kFirstPage);
