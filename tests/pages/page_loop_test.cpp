@@ -18,7 +18,7 @@ constexpr const char* kEmptyBlock = "GENERATION: STANDARD\nVERSION: WM1.0\nMODUL
 class PageLoopTest : public ::testing::Test {
  protected:
   // Runs a wizard of `pages` with the driver's steps; returns the exit status.
-  int Run(std::vector<PageSpec> pages, std::vector<std::string> args, ModalDriver& driver) {
+  int Run(std::vector<PageSetup> pages, std::vector<std::string> args, ModalDriver& driver) {
     app = std::make_unique<TestApp>(fake.services, std::move(pages));
     args.push_back(kDesign);
     const int status = app->Run(args);
@@ -182,7 +182,7 @@ TEST_F(PageLoopTest, CancelWithoutAWizardFileReportsNothing) {
 // ---- Pages that are not shown ----
 
 TEST_F(PageLoopTest, HiddenPageIsPassedOverInBothDirections) {
-  std::vector<PageSpec> pages = Pages(4);
+  std::vector<PageSetup> pages = Pages(4);
   pages[1].shown = false;  // page 2
   ModalDriver driver;
   driver
@@ -198,7 +198,7 @@ TEST_F(PageLoopTest, HiddenPageIsPassedOverInBothDirections) {
 }
 
 TEST_F(PageLoopTest, HiddenLastPageEndsTheRunLikeNext) {
-  std::vector<PageSpec> pages = Pages(2);
+  std::vector<PageSetup> pages = Pages(2);
   pages[1].shown = false;
   ModalDriver driver;
   driver.Click("nextButton");
@@ -207,7 +207,7 @@ TEST_F(PageLoopTest, HiddenLastPageEndsTheRunLikeNext) {
 }
 
 TEST_F(PageLoopTest, HiddenFirstPageEndsTheRunWhenBackingOut) {
-  std::vector<PageSpec> pages = Pages(2);
+  std::vector<PageSetup> pages = Pages(2);
   pages[0].shown = false;
   ModalDriver driver;
   driver.Click("backButton");
@@ -245,7 +245,7 @@ struct PlacementCase {
 class PlacementTest : public PageLoopTest, public ::testing::WithParamInterface<PlacementCase> {};
 
 TEST_P(PlacementTest, EveryPageSharesTheLowerRightCorner) {
-  std::vector<PageSpec> pages = {
+  std::vector<PageSetup> pages = {
       {{200, 100}, "", true}, {{400, 300}, "", true}, {{300, 150}, "", true}};
   ModalDriver driver;
   driver.Click("nextButton").Click("nextButton").Click("backButton").Click("finishButton");
@@ -266,7 +266,7 @@ INSTANTIATE_TEST_SUITE_P(Options, PlacementTest,
                                            PlacementCase{{"-y500"}, {100, 500}, 1}));
 
 TEST_F(PageLoopTest, FirstPageCentredAndOthersFollowItsCorner) {
-  std::vector<PageSpec> pages = {{{200, 100}, "", true}, {{400, 300}, "", true}};
+  std::vector<PageSetup> pages = {{{200, 100}, "", true}, {{400, 300}, "", true}};
   ModalDriver driver;
   driver.Click("nextButton").Click("finishButton");
   Run(pages, {"-n"}, driver);

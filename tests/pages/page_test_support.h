@@ -23,7 +23,7 @@ inline std::string PageTitle(int number, int total) {
   return kTitleStart + " [page " + std::to_string(number) + " of " + std::to_string(total) + "]";
 }
 
-struct PageSpec {
+struct PageSetup {
   QSize size{300, 200};
   std::string caption;
   bool shown = true;
@@ -32,9 +32,9 @@ struct PageSpec {
 // A page with one text field ("nameField") and its label.
 class TestPage : public WizardPage {
  public:
-  TestPage(WizardApp& app, const PageSpec& spec, std::vector<QRect>* opened_rects = nullptr)
-      : WizardPage(app, PageTemplate{spec.caption, spec.size}),
-        shown(spec.shown),
+  TestPage(WizardApp& app, const PageSetup& setup, std::vector<QRect>* opened_rects = nullptr)
+      : WizardPage(app, PageTemplate{setup.caption, setup.size}),
+        shown(setup.shown),
         opened_rects_(opened_rects) {}
 
   bool IsPageShown() override { return shown; }
@@ -63,14 +63,14 @@ class TestPage : public WizardPage {
 // before the host's begin step.
 class TestApp : public WizardApp {
  public:
-  TestApp(PlatformServices& services, std::vector<PageSpec> pages, bool summary = false)
+  TestApp(PlatformServices& services, std::vector<PageSetup> pages, bool summary = false)
       : WizardApp("Codexel V1.00", nullptr, services, &factory_),
-        specs_(std::move(pages)),
+        setups_(std::move(pages)),
         summary_(summary) {}
 
   bool Begin() override {
-    for (const PageSpec& spec : specs_) {
-      AddPage(std::make_unique<TestPage>(*this, spec, &opened_rects));
+    for (const PageSetup& setup : setups_) {
+      AddPage(std::make_unique<TestPage>(*this, setup, &opened_rects));
     }
     if (summary_) AddSummaryPage();
     return WizardApp::Begin();
@@ -83,12 +83,12 @@ class TestApp : public WizardApp {
 
  private:
   QtPageFactory factory_;
-  std::vector<PageSpec> specs_;
+  std::vector<PageSetup> setups_;
   bool summary_;
 };
 
-inline std::vector<PageSpec> Pages(int count, QSize size = {300, 200}) {
-  return std::vector<PageSpec>(static_cast<std::size_t>(count), PageSpec{size, "", true});
+inline std::vector<PageSetup> Pages(int count, QSize size = {300, 200}) {
+  return std::vector<PageSetup>(static_cast<std::size_t>(count), PageSetup{size, "", true});
 }
 
 // The titles of the windows a driver saw.
