@@ -113,12 +113,6 @@ std::string MemoryFilePath(const std::string& design_directory, int m, int irrpo
 
 bool UsesBusRanges(const std::string& design_extension) { return design_extension == ".tdf"; }
 
-int NumerrWidth(int r) {
-  int width = 0;
-  while ((1LL << width) < static_cast<long long>(r) + 1) ++width;
-  return width;
-}
-
 long long DiscreteLatency(int n, int r, bool full_speed) {
   return 3LL * n + (full_speed ? 8LL : 11LL) * r + 4;
 }

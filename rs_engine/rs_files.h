@@ -28,8 +28,6 @@ bool UsesBusRanges(const std::string& design_extension);
 
 // ---- Derived values ----
 
-// ceil(log2(r + 1)): the width of the numerr output ("wide").
-int NumerrWidth(int r);
 // L of the discrete decoder: 3n + 8r + 4 at full speed, 3n + 11r + 4 at half.
 long long DiscreteLatency(int n, int r, bool full_speed);
 // L of the streaming decoder: max(ceil(1.7 r^2), n + r) at full speed,

@@ -100,4 +100,10 @@ int RefillGenstart(int current, int r, int m) {
   return KeepOr(current, GenstartItems(r, m), 0);
 }
 
+int NumerrWidth(int r) {
+  int width = 0;
+  while ((1LL << width) < static_cast<long long>(r) + 1) ++width;
+  return width;
+}
+
 }  // namespace codexel

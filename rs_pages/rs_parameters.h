@@ -49,6 +49,10 @@ int MaxR(int n);
 // Highest legal first root: 2^m - 1 - r (negative when there is none).
 int MaxGenstart(int r, int m);
 
+// ceil(log2(r + 1)): the bits that hold an error count from 0 to r (the
+// decoder's numerr width); 0 for r <= 0.
+int NumerrWidth(int r);
+
 // Whether the five code parameters all lie in their legal ranges and irrpol
 // is a field polynomial of m.
 bool IsLegalCode(const RsParameters& parameters);

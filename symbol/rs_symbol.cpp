@@ -97,7 +97,7 @@ void AddPins(Symbol& symbol, TextMetrics& metrics, const RsParameters& p) {
   constexpr bool kLeft = false;
   constexpr bool kRight = true;
   const bool encoder = p.Enc_Dec == 1;
-  const int k = ErrorCountWidth(p.r);
+  const int k = NumerrWidth(p.r);
   add(kRight, 32, BusLabel("rsout", p.m), p.m > 1);
   add(kLeft, 32, BusLabel("rsin", p.m), p.m > 1);
   add(kLeft, 48, "sysclk", false);
@@ -142,13 +142,6 @@ std::string PolynomialText(int value) {
     written = true;
   }
   return text;
-}
-
-int ErrorCountWidth(int r) {
-  // Exact integer form of ceil(ln(r + 1) / ln 2), safe for every int.
-  int k = 0;
-  while ((std::int64_t{1} << k) < std::int64_t{r} + 1) ++k;
-  return k;
 }
 
 DeviceLines DescribeDevice(const RsParameters& p) {

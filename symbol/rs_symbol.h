@@ -22,9 +22,6 @@ int PreviewBaseWidth(TextMetrics& metrics);
 // "x^4 + x^1 + 1" for 19; empty for value <= 0.
 std::string PolynomialText(int value);
 
-// ceil(log2(r + 1)): the width of the error count port; 0 for r <= 0.
-int ErrorCountWidth(int r);
-
 // The two description lines below the body.
 struct DeviceLines {
   std::string first;

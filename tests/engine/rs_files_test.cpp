@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -85,6 +87,9 @@ TEST(RsFilesTest, NumerrWidthHoldsZeroToR) {
     const int expected = r <= 7 ? 3 : r <= 15 ? 4 : r <= 31 ? 5 : 6;
     EXPECT_EQ(NumerrWidth(r), expected) << r;
   }
+  // Damaged values stay defined.
+  const std::vector<std::pair<int, int>> edges = {{-7, 0}, {0, 0}, {1, 1}, {3, 2}, {INT_MAX, 31}};
+  for (const auto& [r, k] : edges) EXPECT_EQ(NumerrWidth(r), k) << "r = " << r;
 }
 
 struct LatencyCase {

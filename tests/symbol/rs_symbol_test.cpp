@@ -79,13 +79,6 @@ INSTANTIATE_TEST_SUITE_P(
                                      "x^14 + x^13 + x^12 + x^11 + x^10 + x^9 + x^8 + x^7 + x^6 "
                                      "+ x^5 + x^4 + x^3 + x^2 + x^1 + 1"}));
 
-TEST(ErrorCountWidthTest, CeilingOfLog2) {
-  const std::vector<std::pair<int, int>> cases = {{-7, 0}, {0, 0},  {1, 1},       {3, 2},
-                                                  {4, 3},  {7, 3},  {8, 4},       {16, 5},
-                                                  {31, 5}, {50, 6}, {INT_MAX, 31}};
-  for (const auto& [r, k] : cases) EXPECT_EQ(ErrorCountWidth(r), k) << "r = " << r;
-}
-
 // ---- Device description ----
 
 struct DeviceCase {
