@@ -42,6 +42,10 @@ std::size_t CharacterCount(const std::string& text) {
 
 }  // namespace
 
+bool IsDesignExtension(const std::string& extension) {
+  return extension == ".vhd" || extension == ".tdf" || extension == ".v";
+}
+
 std::string FitDesignName(TextMetrics& metrics, const std::string& base_name, int width,
                           const FontFace& font) {
   std::string name = base_name;
@@ -179,13 +183,16 @@ bool WizardApp::Begin() {
     return false;
   }
   if (design_path_.empty()) return false;
-  if (design_extension_ != ".vhd" && design_extension_ != ".tdf" && design_extension_ != ".v") {
+  if (!IsDesignExtension(design_extension_)) {
     services_.messages.Show(kHostTitle,
                             "Can't start the wizard -- illegal extension in design file name");
     return false;
   }
   if (new_file_) return true;
+  return ReadExistingVariation();
+}
 
+bool WizardApp::ReadExistingVariation() {
   const std::string path = WizardFilePath();
   std::unique_ptr<std::istream> in = services_.files.OpenForReading(path);
   if (!in) {

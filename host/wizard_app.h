@@ -29,6 +29,9 @@ struct HostState {
 
 class WizardApp;
 
+// ".tdf" (ZHDL), ".vhd" (VHDL) or ".v" (Verilog), case-sensitive.
+bool IsDesignExtension(const std::string& extension);
+
 // `name` made to fit `width` pixels in `font`: unchanged when it fits, else
 // shortened from its end with "..." appended; empty when the name has 255
 // characters or more, or when not even "..." fits.
@@ -88,6 +91,11 @@ class WizardApp {
   // Writes the wizard information file (0, -1) or deletes it (2).
   void FinishRun(int navigation_result);
   void DestroyPages();
+
+  // Edit mode's reading: the wizard information file beside the design into
+  // the model, then LoadPagesFromModel. False, with the message shown, when
+  // the file cannot be opened.
+  bool ReadExistingVariation();
 
   // The start-up steps before Begin: parse the arguments, take over the
   // design path and its parts. False when no design path was given (the

@@ -1,14 +1,190 @@
 #include "rs_engine/rs_wizard_app.h"
 
+#include "host/number_text.h"
+#include "symbol/rs_symbol.h"
+
 namespace codexel {
 
-RsWizardApp::RsWizardApp(PlatformServices& services, PageFactory* page_factory,
-                         const SymbolLinesWriter* symbol)
-    : WizardApp(kRsProgramTitle, symbol, services, page_factory) {}
+namespace {
+
+constexpr const char* kNoDefault = "NODEFVAL";
+constexpr int kInput = 0;
+constexpr int kOutput = 1;
+
+// A flag as every reader treats it: 0, or set.
+int NormaliseFlag(int value) { return value == 0 ? 0 : 1; }
+
+}  // namespace
+
+std::string ModuleName(const RsParameters& p) {
+  if (p.Enc_Dec == 1) return "RS_Enc";
+  const std::string type = p.Eras_Stnd == 1 ? "rs_eras" : "rs_std";
+  return type + (p.Disc_Stream == 1 ? "_dsc" : "_str");
+}
+
+RsParameters ParametersFromModel(const WizardInfoModel& model) {
+  const WizardInfoTable& priv = model.private_values;
+  const WizardInfoTable& constants = model.constants;
+  RsParameters p;
+  p.Enc_Dec = priv.GetNumeric("Enc_Dec", 1);
+  p.Disc_Stream = priv.GetNumeric("Disc_Stream", 0);
+  p.Fast_Small = priv.GetNumeric("Fast_Small", 0);
+  p.Eras_Stnd = priv.GetNumeric("Eras_Stnd", 0);
+  p.m = constants.GetNumeric("m", 4);
+  p.n = constants.GetNumeric("n", 5);
+  p.r = constants.GetNumeric("check", 4);
+  p.irrpol = constants.GetNumeric("irrpol", 19);
+  p.genstart = priv.GetNumeric("GENSTART_V", 0);
+  p.generate_vectorfile = priv.GetNumeric("generate_vectorfile", 1);
+  return p;
+}
+
+void RepairParameters(RsParameters& p) {
+  if (p.m < kMinM || p.m > kMaxM) p.m = kMinM;
+  p.irrpol = RefillIrrpol(p.irrpol, p.m);
+  p.n = RefillN(p.n, p.r, p.m);
+  p.r = RefillR(p.r, p.n);
+  p.genstart = RefillGenstart(p.genstart, p.r, p.m);
+  for (int* flag : {&p.Enc_Dec, &p.Disc_Stream, &p.Fast_Small, &p.Eras_Stnd,
+                    &p.generate_vectorfile, &p.Msym_Mbit}) {
+    *flag = NormaliseFlag(*flag);
+  }
+}
+
+RsWizardState::RsWizardState(TextMetrics& metrics) : rs_symbol_(metrics) {
+  rs_symbol_.set_preview_width(PreviewBaseWidth(metrics) + 16);
+}
+
+RsWizardApp::RsWizardApp(PlatformServices& services, PageFactory* page_factory)
+    : RsWizardState(services.metrics),
+      WizardApp(kRsProgramTitle, &rs_symbol_, services, page_factory) {}
+
+RsWizardApp::~RsWizardApp() {
+  // Pages may still refer to the symbol; they go first.
+  DestroyPages();
+  rs_symbol_.Reset(0, 0);
+}
 
 bool RsWizardApp::Begin() {
   AddSummaryPage();
-  return WizardApp::Begin();
+  const bool started = WizardApp::Begin();
+  LayoutSymbol();
+  return started;
+}
+
+void RsWizardApp::LoadPagesFromModel() {
+  rs_parameters_ = ParametersFromModel(model());
+  RepairParameters(rs_parameters_);
+}
+
+void RsWizardApp::StorePagesIntoModel() {
+  if (auto failure = StoreVariation()) ReportExtraFileFailure(*failure);
+}
+
+void RsWizardApp::ReportExtraFileFailure(const ExtraFileFailure& failure) {
+  ExitOnExtraFileFailure(failure, services().messages, services().process);
+}
+
+void RsWizardApp::ApplyModuleNameRule() { host().module_name = ModuleName(rs_parameters_); }
+
+void RsWizardApp::LayoutSymbol() {
+  LayoutRsSymbol(rs_symbol_, rs_parameters_, host().design_base_name, services().metrics);
+}
+
+std::vector<std::string> RsWizardApp::ExtraFilePaths() const {
+  const RsParameters& p = rs_parameters_;
+  std::vector<std::string> paths;
+  if (p.Enc_Dec == 0) paths.push_back(MemoryFilePath(host().design_directory, p.m, p.irrpol));
+  if (p.generate_vectorfile == 1) {
+    paths.push_back(VectorFilePath(host().design_directory, host().design_base_name));
+  }
+  return paths;
+}
+
+std::optional<ExtraFileFailure> RsWizardApp::StoreVariation() {
+  const RsParameters& p = rs_parameters_;
+  WizardInfoModel& info = model();
+  const bool encoder = p.Enc_Dec == 1;
+  const bool decoder = p.Enc_Dec == 0;
+
+  info.ClearWizardInfo();
+  info.AddPrivateNumber("Enc_Dec", p.Enc_Dec);
+  if (decoder) {
+    info.AddPrivateNumber("Disc_Stream", p.Disc_Stream);
+    info.AddPrivateNumber("Fast_Small", p.Fast_Small);
+    info.AddConstantText("speed", p.Fast_Small == 1 ? "full" : "half");
+  }
+  if (encoder) {
+    info.AddPortWithConnection("start", 0, kInput, 0, kNoDefault);
+    info.AddPortWithConnection("enable", 0, kInput, 0, kNoDefault);
+  } else if (decoder) {
+    info.AddPrivateNumber("Eras_Stnd", p.Eras_Stnd);
+  }
+  if (decoder && p.Eras_Stnd == 1) info.AddPortWithConnection("eras_ind", 0, kInput, 0, kNoDefault);
+  info.AddConstantNumber("m", p.m);
+  info.AddConstantNumber("n", p.n);
+  info.AddConstantNumber("check", p.r);
+  info.AddConstantNumber("irrpol", p.irrpol);
+  info.AddPrivateNumber("GENSTART_V", p.genstart);
+  info.AddPrivateNumber("generate_vectorfile", p.generate_vectorfile);
+
+  RsEngine engine(p);
+  engine.build_alog();
+  engine.build_gg();
+  if (encoder) {
+    if (auto failure = create_enc_files(engine, p, host().design_directory,
+                                        host().design_base_name, design_extension(),
+                                        services().files)) {
+      return failure;
+    }
+    for (int i = 0; i < RsEngine::kGgCapacity; ++i) {
+      info.AddConstantNumber("gg" + FormatInt(i), engine.gg[static_cast<std::size_t>(i)]);
+    }
+  }
+  info.AddPortWithConnection("sysclk", 0, kInput, 0, kNoDefault);
+  info.AddPortWithConnection("reset", 0, kInput, 0, kNoDefault);
+  info.AddPortWithConnection("rsin", p.m, kInput, 1, kNoDefault);
+  info.AddPortWithConnection("rsout", p.m, kOutput, 1, kNoDefault);
+  if (decoder) {
+    StoreDecoderEntries(engine);
+    if (auto failure = create_dec_files(engine, p, host().design_directory,
+                                        host().design_base_name, design_extension(),
+                                        services().files)) {
+      return failure;
+    }
+    for (int j = 0; j < RsEngine::kRootCapacity; ++j) {
+      info.AddConstantNumber("root" + FormatInt(j + 1), engine.root[static_cast<std::size_t>(j)]);
+    }
+    const int negroots = p.Eras_Stnd == 1 ? RsEngine::kNegrootCountErasures
+                                          : RsEngine::kNegrootCountStandard;
+    for (int j = 0; j < negroots; ++j) {
+      info.AddConstantNumber("negroot" + FormatInt(j), engine.negroot[static_cast<std::size_t>(j)]);
+    }
+  }
+  LayoutSymbol();
+  return std::nullopt;
+}
+
+// The decoder's ports and the constants that come before its extra files.
+void RsWizardApp::StoreDecoderEntries(RsEngine& engine) {
+  const RsParameters& p = rs_parameters_;
+  WizardInfoModel& info = model();
+  info.AddPortWithConnection("dsin", 0, kInput, 0, kNoDefault);
+  info.AddPortWithConnection("dsout", 0, kInput, 0, kNoDefault);
+  info.AddPortWithConnection("rdyin", 0, kOutput, 0, kNoDefault);
+  info.AddPortWithConnection("outvalid", 0, kOutput, 0, kNoDefault);
+  info.AddPortWithConnection("decfail", 0, kOutput, 0, kNoDefault);
+  info.AddPortWithConnection("bypass", 0, kInput, 0, kNoDefault);
+  const int wide = NumerrWidth(p.r);
+  info.AddPortWithConnection("numerr", wide, kOutput, 1, kNoDefault);
+  info.AddConstantNumber("genstart", p.genstart);
+  info.AddConstantText("inv_file", MemoryFileName(engine.m(), engine.irrpol()));
+  info.AddConstantNumber("wide", wide);
+  info.AddConstantNumber("rootpower_seed", engine.inverse_of_power(engine.genstart()));
+  if (p.Eras_Stnd == 1) {
+    info.AddConstantNumber("first_root", engine.alog[static_cast<std::size_t>(engine.n() - 1)]);
+    info.AddConstantNumber("one_half", engine.inverse(2));
+  }
 }
 
 }  // namespace codexel

@@ -1,19 +1,83 @@
 #pragma once
 // The RS application: the wizard host specialised for the Reed-Solomon core.
+// It owns the parameter set and the symbol, loads the set from an existing
+// variation and turns it into the variation's records and extra files.
+
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "host/wizard_app.h"
+#include "rs_engine/rs_files.h"
+#include "rs_pages/rs_parameters.h"
+#include "symbol/symbol.h"
 
 namespace codexel {
 
 inline constexpr const char* kRsProgramTitle = "Codexel V1.00";
 
-class RsWizardApp : public WizardApp {
- public:
-  RsWizardApp(PlatformServices& services, PageFactory* page_factory,
-              const SymbolLinesWriter* symbol = nullptr);
+// The library module the variation instantiates: "RS_Enc" for an encoder,
+// else one of "rs_std_dsc", "rs_eras_dsc", "rs_std_str", "rs_eras_str".
+std::string ModuleName(const RsParameters& parameters);
 
-  // Adds the pages (the Summary page last) and runs the host's begin step.
+// The parameter set as an existing variation records it; entries it lacks
+// take the defaults of an edited variation (streaming, half speed, standard).
+RsParameters ParametersFromModel(const WizardInfoModel& model);
+
+// Brings recorded values back to a legal set: m outside 4..8 becomes 4;
+// irrpol, n, r and genstart then go through the parameter page's list
+// refills; a flag other than 0 or 1 counts as set. A legal set is unchanged.
+void RepairParameters(RsParameters& parameters);
+
+// What the application owns besides the host; a base of its own so that it
+// exists before the host is given the symbol.
+class RsWizardState {
+ protected:
+  explicit RsWizardState(TextMetrics& metrics);
+  RsParameters rs_parameters_;
+  Symbol rs_symbol_;
+};
+
+class RsWizardApp : private RsWizardState, public WizardApp {
+ public:
+  RsWizardApp(PlatformServices& services, PageFactory* page_factory);
+  ~RsWizardApp() override;
+
+  // Adds the pages (the Summary page last), runs the host's begin step and
+  // lays out the symbol.
   bool Begin() override;
+  // Seeds the parameter set from the model read in edit mode.
+  void LoadPagesFromModel() override;
+  // Fills the model and writes the extra files; a file that cannot be
+  // written ends the run (ReportExtraFileFailure).
+  void StorePagesIntoModel() override;
+
+  RsParameters& parameters() { return rs_parameters_; }
+  const RsParameters& parameters() const { return rs_parameters_; }
+  Symbol& rs_symbol() { return rs_symbol_; }
+  const Symbol& rs_symbol() const { return rs_symbol_; }
+
+  // Sets the module name from the device choice, as the device type page
+  // does each time it opens and after each of its changes.
+  void ApplyModuleNameRule();
+  // Lays the symbol out from the current parameters and design name.
+  void LayoutSymbol();
+
+  // The store step without reporting: the model filled from the parameter
+  // set, the extra files written; the first file that failed, if any (the
+  // model is then incomplete and must not be written).
+  std::optional<ExtraFileFailure> StoreVariation();
+
+  // The extra files the variation comes with, in the order they are written:
+  // the memory file of a decoder, then the vector file when it is wanted.
+  std::vector<std::string> ExtraFilePaths() const;
+
+ protected:
+  // The wizard's answer: the "Error" box, then the process ends with 1.
+  virtual void ReportExtraFileFailure(const ExtraFileFailure& failure);
+
+ private:
+  void StoreDecoderEntries(RsEngine& engine);
 };
 
 }  // namespace codexel
