@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Runs the codexel program on a virtual X server and drives its Summary page
-with xdotool, as the plug-in manager and a user would: the window's title,
-Enter and a click on "Finish" (file written, one notification, exit 0),
-Escape and a click on "Cancel" (file deleted, exit 2).
+"""Runs the codexel program on a virtual X server and drives it with xdotool,
+as the plug-in manager and a user would: the Summary page's title, Enter and
+a click on "Finish" (the variation written, one notification, exit 0),
+Escape and a click on "Cancel" (file deleted, exit 2); and the message boxes
+of a refused start (no design file) and of an unknown option.
 
 Usage: binary_test.py PATH_TO_CODEXEL
 """
@@ -18,7 +19,11 @@ import tempfile
 import time
 
 TITLE = "Quillwork Plug-In Manager - CODEXEL V1.00 [page 1 of 1] -- Summary"
-EMPTY_BLOCK = "GENERATION: STANDARD\nVERSION: WM1.0\nMODULE: default\n\n"
+# Until the device type page sets the module, a new variation is the default
+# encoder under the module name "default", with its symbol at the end.
+BLOCK_START = ("GENERATION: STANDARD\nVERSION: WM1.0\nMODULE: default\n\n"
+               'PRIVATE: Enc_Dec NUMERIC "1"\n')
+HOST_TITLE = "Quillwork Plug-In Manager"
 WAIT_SECONDS = 20
 BUTTON_W, BUTTON_H, GAP, MARGIN = 56, 20, 3, 10
 
@@ -62,9 +67,9 @@ def xdotool(env, *args):
     return done.returncode, done.stdout
 
 
-def wait_for_window(env, program):
-    """Polls for the Summary page's window; returns its id."""
-    pattern = "^" + re.escape(TITLE) + "$"
+def wait_for_window(env, program, title=TITLE):
+    """Polls for a visible window with this title; returns its id."""
+    pattern = "^" + re.escape(title) + "$"
     deadline = time.monotonic() + WAIT_SECONDS
     while time.monotonic() < deadline:
         if program.poll() is not None:
@@ -73,7 +78,7 @@ def wait_for_window(env, program):
         if status == 0 and out.split():
             return out.split()[0]
         time.sleep(0.1)
-    raise Failure("no window titled " + TITLE)
+    raise Failure("no window titled " + title)
 
 
 def geometry(env, window):
@@ -136,11 +141,12 @@ def run_case(codexel, display, number, name, act, expected_status):
             raise Failure(f"exit status {status}, expected {expected_status}")
         if expected_status == 0:
             with open(cnx) as written:
-                if written.read() != EMPTY_BLOCK:
-                    raise Failure("the wizard information file holds something else")
+                block = written.read()
+            if not block.startswith(BLOCK_START) or "\nSYMBOL: BOX " not in block:
+                raise Failure("the wizard information file holds something else")
         elif os.path.exists(cnx):
             raise Failure("the wizard information file was not deleted")
-        if sorted(os.listdir(work)) != (["rs.cnx"] if expected_status == 0 else []):
+        if sorted(os.listdir(work)) != (["rs.cnx", "rs.vec"] if expected_status == 0 else []):
             raise Failure(f"files left: {sorted(os.listdir(work))}")
         messages = receive_all(sock)
         if messages != [f"1034 {x + width} {y + height}"]:
@@ -157,6 +163,50 @@ def run_case(codexel, display, number, name, act, expected_status):
         sock.close()
         shutil.rmtree(work, ignore_errors=True)
         shutil.rmtree(log_dir, ignore_errors=True)
+
+
+def run_refused_start(codexel, display):
+    """No design file: one box titled by the host, then exit status 1."""
+    env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb")
+    program = subprocess.Popen([codexel], env=env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    try:
+        box = wait_for_window(env, program, HOST_TITLE)
+        press("Return")(env, box)
+        status = program.wait(timeout=WAIT_SECONDS)
+        if status != 1:
+            raise Failure(f"exit status {status}, expected 1")
+        print("ok   no design file")
+        return True
+    except (Failure, subprocess.TimeoutExpired) as error:
+        print(f"FAIL no design file: {error}")
+        return False
+    finally:
+        stop(program)
+
+
+def run_unknown_option(codexel, display):
+    """-q: the usage box once, then the Summary page; Escape cancels."""
+    env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb")
+    work = tempfile.mkdtemp(prefix="codexel-binary-")
+    program = subprocess.Popen([codexel, "-q", "-n", os.path.join(work, "rs.tdf")], env=env,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        box = wait_for_window(env, program, HOST_TITLE)
+        press("Return")(env, box)
+        page = wait_for_window(env, program)
+        press("Escape")(env, page)
+        status = program.wait(timeout=WAIT_SECONDS)
+        if status != 2:
+            raise Failure(f"exit status {status}, expected 2")
+        print("ok   unknown option")
+        return True
+    except (Failure, subprocess.TimeoutExpired) as error:
+        print(f"FAIL unknown option: {error}")
+        return False
+    finally:
+        stop(program)
+        shutil.rmtree(work, ignore_errors=True)
 
 
 def main():
@@ -178,6 +228,8 @@ def main():
     try:
         results = [run_case(codexel, display, number, *case)
                    for number, case in enumerate(cases)]
+        results.append(run_refused_start(codexel, display))
+        results.append(run_unknown_option(codexel, display))
     finally:
         stop(xvfb)
     passed = sum(results)

@@ -14,45 +14,12 @@
 #include "platform/qt_services.h"
 #include "tests/pages/page_test_support.h"
 #include "tests/support/modal_helper.h"
+#include "tests/support/test_files.h"
 
 namespace codexel::testing {
 namespace {
 
 constexpr const char* kEmptyBlock = "GENERATION: STANDARD\nVERSION: WM1.0\nMODULE: default\n\n";
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-// Limits the size of files this process writes, as a full disk would, and
-// lifts the limit again.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    old_handler_ = std::signal(SIGXFSZ, SIG_IGN);  // get EFBIG, not the signal
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, old_handler_);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
- private:
-  rlimit saved_{};
-  void (*old_handler_)(int) = nullptr;
-};
 
 class WizardFileTest : public ::testing::Test {
  protected:

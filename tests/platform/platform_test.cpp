@@ -20,6 +20,7 @@
 #include "platform/font_request.h"
 #include "platform/qt_font.h"
 #include "platform/qt_services.h"
+#include "tests/support/test_files.h"
 
 namespace codexel {
 namespace {
@@ -83,12 +84,7 @@ class PosixFileSystemTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  static std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  static std::string Contents(const std::string& path) { return testing::ReadFile(path); }
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir_)) {
@@ -146,28 +142,15 @@ TEST_F(PosixFileSystemTest, ExistsRemoveAndUnreadable) {
   EXPECT_TRUE(files_.Exists(dir_.string()));
 }
 
-// Runs `body` with a file-size limit of `bytes`, as a full disk would act.
-template <typename Body>
-void WithFileSizeLimit(rlim_t bytes, Body body) {
-  rlimit saved{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto old_handler = ::signal(SIGXFSZ, SIG_IGN);
-  rlimit limited = saved;
-  limited.rlim_cur = bytes;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-  body();
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  ::signal(SIGXFSZ, old_handler);
-}
-
 TEST_F(PosixFileSystemTest, FailedWriteLeavesNoPartialFile) {
   const std::string big(4096, 'x');
   const std::string vec = Path("rs.vec");
-  WithFileSizeLimit(1000, [&] {
+  {
+    testing::FileSizeLimit limit(1000);
     const WriteOutcome outcome = files_.WriteFile(vec, Text(big), WriteMode::kReplace);
     EXPECT_EQ(outcome.failure, WriteOutcome::Failure::kWrite);
     EXPECT_EQ(outcome.reason, std::strerror(EFBIG));
-  });
+  }
   EXPECT_FALSE(fs::exists(vec));
 }
 
@@ -183,11 +166,12 @@ TEST_F(PosixFileSystemTest, FailedWriteToADeviceLeavesTheDevice) {
 TEST_F(PosixFileSystemTest, FailedAtomicWriteKeepsTheOldFile) {
   const std::string cnx = Path("rs.cnx");
   ASSERT_TRUE(files_.WriteFile(cnx, Text("old variation\n"), WriteMode::kAtomic).ok());
-  WithFileSizeLimit(1000, [&] {
+  {
+    testing::FileSizeLimit limit(1000);
     const WriteOutcome outcome =
         files_.WriteFile(cnx, Text(std::string(4096, 'y')), WriteMode::kAtomic);
     EXPECT_EQ(outcome.failure, WriteOutcome::Failure::kWrite);
-  });
+  }
   EXPECT_EQ(Contents(cnx), "old variation\n");
   EXPECT_EQ(Entries(), std::vector<std::string>{"rs.cnx"});
 }
