@@ -150,7 +150,7 @@ TEST_F(SummaryRunTest, EnterActsAsNextAndNotifies) {
 
 // ---- The first RS application ----
 
-TEST_F(SummaryRunTest, RsApplicationOpensTheSummaryAndWritesAnEmptyModel) {
+TEST_F(SummaryRunTest, RsApplicationOpensTheSummaryAndWritesTheVariation) {
   QtPageFactory factory;
   RsWizardApp app(fake.services, &factory);
   ModalDriver driver;
@@ -161,8 +161,11 @@ TEST_F(SummaryRunTest, RsApplicationOpensTheSummaryAndWritesAnEmptyModel) {
             "Quillwork Plug-In Manager - CODEXEL V1.00 [page 1 of 1] -- Summary");
   EXPECT_EQ(summary.files, (std::vector<std::string>{"/work/x/rs.tdf", "/work/x/rs.inc",
                                                      "/work/x/rs.cmp", "/work/x/rs.sym"}));
-  EXPECT_EQ(fake.files.files["/work/x/rs.cnx"],
-            "GENERATION: STANDARD\nVERSION: WM1.0\nMODULE: default\n\n");
+  // The module name stays "default" until a page applies the device choice.
+  const std::string start =
+      "GENERATION: STANDARD\nVERSION: WM1.0\nMODULE: default\n\nPRIVATE: Enc_Dec NUMERIC \"1\"\n";
+  EXPECT_EQ(fake.files.files["/work/x/rs.cnx"].substr(0, start.size()), start);
+  EXPECT_TRUE(fake.files.Exists("/work/x/rs.vec"));
   ASSERT_EQ(fake.notifier.posted.size(), 1u);
   EXPECT_EQ(fake.notifier.posted[0].thread_id, 5);
   EXPECT_EQ(fake.notifier.posted[0].message, 1034);
