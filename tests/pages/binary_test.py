@@ -165,44 +165,26 @@ def run_case(codexel, display, number, name, act, expected_status):
         shutil.rmtree(log_dir, ignore_errors=True)
 
 
-def run_refused_start(codexel, display):
-    """No design file: one box titled by the host, then exit status 1."""
+def run_boxes(codexel, display, name, args, expected_status):
+    """Answers the host's message box with Enter; a Summary page that opens
+    after it is cancelled with Escape. Checks the exit status."""
     env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb")
-    program = subprocess.Popen([codexel], env=env, stdout=subprocess.DEVNULL,
+    work = tempfile.mkdtemp(prefix="codexel-binary-")
+    args = [arg.replace("{work}", work) for arg in args]
+    program = subprocess.Popen([codexel, *args], env=env, stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL)
     try:
         box = wait_for_window(env, program, HOST_TITLE)
         press("Return")(env, box)
+        if expected_status == 2:
+            press("Escape")(env, wait_for_window(env, program))
         status = program.wait(timeout=WAIT_SECONDS)
-        if status != 1:
-            raise Failure(f"exit status {status}, expected 1")
-        print("ok   no design file")
+        if status != expected_status:
+            raise Failure(f"exit status {status}, expected {expected_status}")
+        print(f"ok   {name}")
         return True
     except (Failure, subprocess.TimeoutExpired) as error:
-        print(f"FAIL no design file: {error}")
-        return False
-    finally:
-        stop(program)
-
-
-def run_unknown_option(codexel, display):
-    """-q: the usage box once, then the Summary page; Escape cancels."""
-    env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb")
-    work = tempfile.mkdtemp(prefix="codexel-binary-")
-    program = subprocess.Popen([codexel, "-q", "-n", os.path.join(work, "rs.tdf")], env=env,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    try:
-        box = wait_for_window(env, program, HOST_TITLE)
-        press("Return")(env, box)
-        page = wait_for_window(env, program)
-        press("Escape")(env, page)
-        status = program.wait(timeout=WAIT_SECONDS)
-        if status != 2:
-            raise Failure(f"exit status {status}, expected 2")
-        print("ok   unknown option")
-        return True
-    except (Failure, subprocess.TimeoutExpired) as error:
-        print(f"FAIL unknown option: {error}")
+        print(f"FAIL {name}: {error}")
         return False
     finally:
         stop(program)
@@ -228,8 +210,11 @@ def main():
     try:
         results = [run_case(codexel, display, number, *case)
                    for number, case in enumerate(cases)]
-        results.append(run_refused_start(codexel, display))
-        results.append(run_unknown_option(codexel, display))
+        # No design file: one box, then status 1. An unknown option: the
+        # usage box once, then the Summary page.
+        results.append(run_boxes(codexel, display, "no design file", [], 1))
+        results.append(run_boxes(codexel, display, "unknown option",
+                                 ["-q", "-n", "{work}/rs.tdf"], 2))
     finally:
         stop(xvfb)
     passed = sum(results)

@@ -5,7 +5,7 @@
 
 #include "platform/qt_services.h"
 #include "tests/pages/page_test_support.h"
-#include "tests/pages/test_socket.h"
+#include "tests/support/test_socket.h"
 #include "tests/support/modal_helper.h"
 
 namespace codexel::testing {

@@ -21,45 +21,16 @@
 #include "platform/qt_font.h"
 #include "platform/qt_services.h"
 #include "tests/support/test_files.h"
+#include "tests/support/test_socket.h"
 
 namespace codexel {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A datagram socket bound in the abstract namespace, as a caller would bind it.
-class ListeningSocket {
- public:
-  explicit ListeningSocket(const std::string& name) {
-    fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path + 1, name.data(), name.size());
-    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
-    bound_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&address), length) == 0;
-  }
-  ~ListeningSocket() { ::close(fd_); }
-  bool bound() const { return bound_; }
-  // Every datagram waiting now, without blocking.
-  std::vector<std::string> Drain() {
-    std::vector<std::string> received;
-    char buffer[256];
-    for (;;) {
-      const ssize_t n = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
-      if (n < 0) break;
-      received.emplace_back(buffer, static_cast<std::size_t>(n));
-    }
-    return received;
-  }
-
- private:
-  int fd_ = -1;
-  bool bound_ = false;
-};
-
 TEST(SocketCallerNotifierTest, SendsOneDatagramPerPost) {
   const int id = 700000 + static_cast<int>(::getpid() % 100000);
-  ListeningSocket socket("quillwork-" + std::to_string(id));
+  testing::TestSocket socket("quillwork-" + std::to_string(id));
   ASSERT_TRUE(socket.bound());
   SocketCallerNotifier notifier;
   notifier.Post(id, 1034, 600, 400);

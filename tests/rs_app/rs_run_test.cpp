@@ -13,6 +13,7 @@
 #include "tests/support/fakes.h"
 #include "tests/support/golden.h"
 #include "tests/support/modal_helper.h"
+#include "tests/support/parameter_sets.h"
 #include "tests/support/test_files.h"
 
 namespace codexel {
@@ -67,14 +68,7 @@ class RsRunTest : public ::testing::Test {
 };
 
 void DvbErasureStreaming(RsParameters& p) {
-  p.Enc_Dec = 0;
-  p.Eras_Stnd = 1;
-  p.Disc_Stream = 0;
-  p.m = 8;
-  p.n = 204;
-  p.r = 16;
-  p.irrpol = 285;
-  p.genstart = 0;
+  p = testing::DvbDecoder({.eras = 1, .discrete = 0});
 }
 
 TEST_F(RsRunTest, NewEncoderWithTheDefaults) {

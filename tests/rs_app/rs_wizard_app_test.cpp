@@ -9,27 +9,16 @@
 
 #include "tests/support/fakes.h"
 #include "tests/support/golden.h"
+#include "tests/support/parameter_sets.h"
 
 namespace codexel {
 namespace {
 
 using testing::ExpectMatchesGolden;
 using testing::FakeServices;
+using testing::Code;
+using testing::DvbDecoder;
 using testing::ProcessExit;
-
-RsParameters DvbDecoder(int eras, int discrete, int full) {
-  RsParameters p;
-  p.Enc_Dec = 0;
-  p.m = 8;
-  p.n = 204;
-  p.r = 16;
-  p.irrpol = 285;
-  p.genstart = 0;
-  p.Eras_Stnd = eras;
-  p.Disc_Stream = discrete;
-  p.Fast_Small = full;
-  return p;
-}
 
 class RsAppTest : public ::testing::Test {
  protected:
@@ -65,7 +54,7 @@ TEST_F(RsAppTest, NewEncoderWithTheDefaults) {
 }
 
 TEST_F(RsAppTest, DvbErasureStreamingDecoder) {
-  app_.parameters() = DvbDecoder(1, 0, 1);
+  app_.parameters() = DvbDecoder({.eras = 1, .discrete = 0});
   ExpectMatchesGolden(Finish(), "rs_app/dvb_eras_streaming.cnx");
   EXPECT_EQ(fakes_.files.written,
             (std::vector<std::string>{"/w/inv_8_285.hex", "/w/rs.vec", "/w/rs.cnx"}));
@@ -85,7 +74,7 @@ TEST_F(RsAppTest, DvbErasureStreamingDecoder) {
 }
 
 TEST_F(RsAppTest, DvbStandardDiscreteHalfSpeedDecoder) {
-  app_.parameters() = DvbDecoder(0, 1, 0);
+  app_.parameters() = DvbDecoder({.full = 0});
   app_.parameters().generate_vectorfile = 0;
   ExpectMatchesGolden(Finish(), "rs_app/dvb_std_discrete_half.cnx");
   EXPECT_EQ(fakes_.files.written, (std::vector<std::string>{"/w/inv_8_285.hex", "/w/rs.cnx"}))
@@ -101,7 +90,7 @@ struct NumerrCase {
 class NumerrPortTest : public RsAppTest, public ::testing::WithParamInterface<NumerrCase> {};
 
 TEST_P(NumerrPortTest, WidthFollowsTheCheckSymbols) {
-  app_.parameters() = DvbDecoder(0, 1, 1);
+  app_.parameters() = DvbDecoder();
   app_.parameters().r = GetParam().r;
   app_.parameters().n = 60;
   Finish();
@@ -118,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(Widths, NumerrPortTest,
                                            NumerrCase{50, "numerr[6..1]", 6}));
 
 TEST_F(RsAppTest, DecoderWithFourBitSymbolsRecordsZerosBeyondTheField) {
-  app_.parameters() = DvbDecoder(1, 1, 1);
+  app_.parameters() = DvbDecoder({.eras = 1});
   app_.parameters().m = 4;
   app_.parameters().irrpol = 19;
   app_.parameters().n = 15;
@@ -163,7 +152,7 @@ TEST_F(RsAppTest, VectorFileThatCannotBeOpenedEndsTheRun) {
 }
 
 TEST_F(RsAppTest, MemoryFileWriteFailureEndsTheRunBeforeTheVectors) {
-  app_.parameters() = DvbDecoder(0, 1, 1);
+  app_.parameters() = DvbDecoder();
   fakes_.files.fail_write["/w/inv_8_285.hex"] = true;
   EXPECT_THROW(Finish(), ProcessExit);
   EXPECT_TRUE(fakes_.files.written.empty());
@@ -172,14 +161,14 @@ TEST_F(RsAppTest, MemoryFileWriteFailureEndsTheRunBeforeTheVectors) {
 
 TEST_F(RsAppTest, ExtraFilePaths) {
   EXPECT_EQ(app_.ExtraFilePaths(), std::vector<std::string>{"/w/rs.vec"});
-  app_.parameters() = DvbDecoder(0, 1, 1);
+  app_.parameters() = DvbDecoder();
   EXPECT_EQ(app_.ExtraFilePaths(), (std::vector<std::string>{"/w/inv_8_285.hex", "/w/rs.vec"}));
   app_.parameters().generate_vectorfile = 0;
   EXPECT_EQ(app_.ExtraFilePaths(), std::vector<std::string>{"/w/inv_8_285.hex"});
 }
 
 TEST_F(RsAppTest, SymbolLinesFollowTheFinalParameters) {
-  app_.parameters() = DvbDecoder(1, 1, 1);
+  app_.parameters() = DvbDecoder({.eras = 1});
   const std::string block = Finish();
   std::ostringstream symbol;
   app_.rs_symbol().WriteSymbol(symbol);
@@ -231,12 +220,7 @@ TEST(RepairParametersTest, EveryLegalSetIsKept) {
       for (int r : {4, 7, 16, 50}) {
         for (int n : {r + 1, 5, 100, Pow2(m) - 1}) {
           for (int genstart : {0, 1, Pow2(m) - 1 - r}) {
-            RsParameters p;
-            p.m = m;
-            p.irrpol = irrpol;
-            p.r = r;
-            p.n = n;
-            p.genstart = genstart;
+            RsParameters p = Code(m, n, r, irrpol, genstart);
             p.Enc_Dec = checked % 2;
             p.Fast_Small = 0;
             if (!IsLegalCode(p)) continue;
@@ -258,16 +242,6 @@ struct RepairCase {
 };
 
 class RepairDamagedTest : public ::testing::TestWithParam<RepairCase> {};
-
-RsParameters Code(int m, int n, int r, int irrpol, int genstart) {
-  RsParameters p;
-  p.m = m;
-  p.n = n;
-  p.r = r;
-  p.irrpol = irrpol;
-  p.genstart = genstart;
-  return p;
-}
 
 TEST_P(RepairDamagedTest, EndsLegal) {
   RsParameters p = GetParam().damaged;

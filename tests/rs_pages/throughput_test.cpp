@@ -2,19 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/parameter_sets.h"
+
 namespace codexel {
 namespace {
 
 RsParameters Decoder(int n, int r, int eras, int full, int discrete, int m = 8) {
-  RsParameters p;
-  p.Enc_Dec = 0;
-  p.m = m;
-  p.n = n;
-  p.r = r;
-  p.Eras_Stnd = eras;
-  p.Fast_Small = full;
-  p.Disc_Stream = discrete;
-  return p;
+  RsParameters p = testing::Code(m, n, r, 0);
+  return testing::AsDecoder(p, {.eras = eras, .discrete = discrete, .full = full});
 }
 
 struct CyclesCase {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/support/fakes.h"
+#include "tests/support/parameter_sets.h"
 
 namespace codexel {
 namespace {
@@ -18,22 +19,12 @@ namespace {
 using ::testing::ElementsAreArray;
 using testing::FakeTextMetrics;
 using ::testing::HasSubstr;
+using testing::DvbDecoder;
 
 RsParameters Encoder(int m, int irrpol) {
   RsParameters p;
   p.m = m;
   p.irrpol = irrpol;
-  return p;
-}
-
-RsParameters Decoder(int eras_stnd, int fast_small, int disc_stream) {
-  RsParameters p = Encoder(8, 285);
-  p.n = 204;
-  p.r = 16;
-  p.Enc_Dec = 0;
-  p.Eras_Stnd = eras_stnd;
-  p.Fast_Small = fast_small;
-  p.Disc_Stream = disc_stream;
   return p;
 }
 
@@ -97,9 +88,9 @@ TEST_P(DescribeDeviceTest, TwoLines) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, DescribeDeviceTest,
                          ::testing::Values(DeviceCase{Encoder(8, 285), "encoder", " "},
-                                           DeviceCase{Decoder(0, 1, 0), "full standard ",
+                                           DeviceCase{DvbDecoder({.discrete = 0}), "full standard ",
                                                       "streaming decoder"},
-                                           DeviceCase{Decoder(1, 0, 1), "half erasure-supporting ",
+                                           DeviceCase{DvbDecoder({.eras = 1, .full = 0}), "half erasure-supporting ",
                                                       "discrete decoder"}));
 
 // ---- Pins ----
@@ -136,24 +127,24 @@ INSTANTIATE_TEST_SUITE_P(
                    Encoder(8, 285),
                    {"rsout[8..1]", "rsin[8..1]", "sysclk", "reset", "start", "enable"}},
         PinSetCase{"standard_decoder",
-                   Decoder(0, 1, 1),
+                   DvbDecoder(),
                    {"rsout[8..1]", "rsin[8..1]", "sysclk", "reset", "rdyin", "dsin", "dsout",
                     "bypass", "outvalid", "decfail", "numerr[5..1]"}},
         PinSetCase{"erasure_decoder",
-                   Decoder(1, 1, 1),
+                   DvbDecoder({.eras = 1}),
                    {"rsout[8..1]", "rsin[8..1]", "sysclk", "reset", "rdyin", "dsin", "dsout",
                     "bypass", "eras_ind", "outvalid", "decfail", "numerr[5..1]"}}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(RsSymbolPinsTest, PinRowsOfTheErasureDecoder) {
-  const Layout layout(Decoder(1, 1, 1));
+  const Layout layout(DvbDecoder({.eras = 1}));
   std::vector<int> rows;
   for (const SymbolPin& pin : layout.symbol.pins()) rows.push_back(pin.stub().y);
   EXPECT_THAT(rows, ElementsAreArray({32, 32, 48, 64, 48, 80, 96, 112, 128, 64, 80, 96}));
 }
 
 TEST(RsSymbolPinsTest, SingleBitPortsAreNotBuses) {
-  RsParameters p = Decoder(0, 1, 1);
+  RsParameters p = DvbDecoder();
   p.m = 1;
   p.r = 1;
   const Layout layout(p);
@@ -245,7 +236,7 @@ TEST(RsSymbolTextsTest, RelayoutReplacesEverything) {
   FakeTextMetrics metrics;
   Symbol symbol(metrics);
   symbol.set_preview_width(PreviewBaseWidth(metrics) + 16);
-  LayoutRsSymbol(symbol, Decoder(1, 1, 1), "a", metrics);
+  LayoutRsSymbol(symbol, DvbDecoder({.eras = 1}), "a", metrics);
   LayoutRsSymbol(symbol, Encoder(4, 19), "b", metrics);
   EXPECT_EQ(symbol.pins().size(), 6u);
   EXPECT_EQ(symbol.texts().size(), 8u);

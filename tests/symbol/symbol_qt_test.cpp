@@ -19,6 +19,7 @@
 #include "platform/qt_services.h"
 #include "symbol/rs_symbol.h"
 #include "symbol/symbol.h"
+#include "tests/support/parameter_sets.h"
 
 namespace codexel {
 namespace {
@@ -32,17 +33,6 @@ std::vector<std::string> SplitLines(const std::string& text) {
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
-}
-
-RsParameters WorkedExample() {
-  RsParameters p;
-  p.m = 8;
-  p.n = 204;
-  p.r = 16;
-  p.irrpol = 285;
-  p.genstart = 0;
-  p.Enc_Dec = 1;
-  return p;
 }
 
 class OnScreenTest : public ::testing::Test {
@@ -70,7 +60,7 @@ TEST_F(OnScreenTest, ArialIsAMetricCompatibleFace) {
 }
 
 TEST_F(OnScreenTest, WorkedExampleLines) {
-  LayOut(WorkedExample());
+  LayOut(testing::DvbCode());
   const int h8 = H(8);
   const int h10 = H(10);
   // The box width rules, from the measured widths.
@@ -143,7 +133,7 @@ class RenderedSymbolTest : public OnScreenTest {
 };
 
 TEST_F(RenderedSymbolTest, BoxOutlineShadowAndPins) {
-  Render(WorkedExample());
+  Render(testing::DvbCode());
   const int w = symbol_.width();
   const int h = symbol_.height();
   const int separator = image_.width() - kPreviewStripWidth;
@@ -187,7 +177,7 @@ TEST_F(RenderedSymbolTest, BoxOutlineShadowAndPins) {
 }
 
 TEST_F(RenderedSymbolTest, TitleIsPaintedInTeal) {
-  Render(WorkedExample());
+  Render(testing::DvbCode());
   const SymbolText& title = symbol_.texts().front();
   int teal_like = 0;
   for (int y = title.top(); y < title.top() + title.height(); ++y) {
