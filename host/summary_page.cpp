@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/design_path.h"
 
 namespace codexel {
 
@@ -53,23 +52,6 @@ void DrawCodeword(QPainter& painter, const QRect& area, int symbols, int checks)
 }
 
 }  // namespace
-
-std::vector<std::string> SummaryFileLines(const std::string& file_list,
-                                          const std::string& directory) {
-  std::vector<std::string> lines;
-  std::size_t begin = 0;
-  while (begin <= file_list.size()) {
-    std::size_t end = file_list.find_first_of("$\n", begin);
-    if (end == std::string::npos) end = file_list.size();
-    const std::string name = file_list.substr(begin, end - begin);
-    if (!name.empty()) {
-      const bool has_directory = name.find_first_of("/\\:") != std::string::npos;
-      lines.push_back(NativeSeparators(has_directory ? name : directory + name));
-    }
-    begin = end + 1;
-  }
-  return lines;
-}
 
 QPixmap SummaryPicture(QSize size) {
   QPixmap pixmap(size);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/summary_files.h"
 #include "host/wizard_page.h"
 
 namespace codexel {
@@ -23,12 +24,6 @@ inline constexpr const char* kSummarySymbolText =
     "(.sym).";
 inline constexpr const char* kSummaryFilesText =
     "The Quillwork Plug-In Manager will create the following files:";
-
-// The lines of the file list: the list split at every '$' and line feed,
-// empty pieces skipped; a name without '/', '\' or ':' is joined to
-// `directory`. Shown with the platform's separators.
-std::vector<std::string> SummaryFileLines(const std::string& file_list,
-                                          const std::string& directory);
 
 // The program's own picture for the left of the Summary page.
 QPixmap SummaryPicture(QSize size);

@@ -4,6 +4,7 @@
 #include <istream>
 #include <ostream>
 
+#include "host/summary_files.h"
 #include "platform/design_path.h"
 
 namespace codexel {
@@ -96,12 +97,8 @@ void WizardApp::CheckNotNull(const void* reference) {
 }
 
 void WizardApp::AddSummaryPage() {
-  std::string file_list;
-  const std::string& base = host_.design_base_name;
-  for (const std::string& name : {base + design_extension_, base + ".inc", base + ".cmp"}) {
-    file_list += "$" + name;
-  }
-  if (command_line_.symbol) file_list += "$" + base + ".sym";
+  const std::string file_list =
+      SummaryFileList(host_.design_base_name, design_extension_, command_line_.symbol);
   CheckNotNull(page_factory_);
   AddPage(page_factory_->CreateSummaryPage(*this, file_list, host_.design_directory));
 }
