@@ -9,6 +9,7 @@
 
 #include "rs_engine/rs_wizard_app.h"
 #include "tests/support/fakes.h"
+#include "tests/support/parameter_sets.h"
 
 namespace codexel {
 namespace {
@@ -281,16 +282,10 @@ TEST(ApplyChoicesTest, DeviceAndFileChoices) {
 }
 
 TEST(ApplyChoicesTest, EditedSetKeepsWhatIsNotGiven) {
-  RsParameters loaded;  // an edited streaming decoder with uncommon values
-  loaded.Enc_Dec = 0;
-  loaded.Disc_Stream = 0;
-  loaded.Fast_Small = 0;
+  // An edited streaming, half-speed decoder with uncommon values.
+  RsParameters loaded = testing::AsDecoder(testing::Code(8, 204, 16, 299, 5),
+                                           {.discrete = 0, .full = 0});
   loaded.generate_vectorfile = 0;
-  loaded.m = 8;
-  loaded.n = 204;
-  loaded.r = 16;
-  loaded.irrpol = 299;
-  loaded.genstart = 5;
   EXPECT_EQ(Apply({}, loaded).parameters, loaded);
   EXPECT_EQ(Apply({"-m", "8"}, loaded).parameters, loaded) << "irrpol is kept for the same m";
   EXPECT_EQ(Apply({"-m", "7"}, loaded).parameters.irrpol, 131);
@@ -338,15 +333,8 @@ TEST_F(GeneratorRunTest, WritesTheWizardsBytesAndPrintsThePaths) {
       << err_.str();
   EXPECT_EQ(out_.str(), "/w/inv_8_285.hex\n/w/rs.vec\n/w/rs.cnx\n");
   EXPECT_EQ(err_.str(), "");
-  RsParameters p;
-  p.Enc_Dec = 0;
-  p.Eras_Stnd = 1;
-  p.Disc_Stream = 0;
-  p.m = 8;
-  p.n = 204;
-  p.r = 16;
-  p.irrpol = 285;
-  EXPECT_EQ(fakes_.files.files, WizardFinish(p, "/w/rs.tdf"));
+  EXPECT_EQ(fakes_.files.files,
+            WizardFinish(testing::DvbDecoder({.eras = 1, .discrete = 0}), "/w/rs.tdf"));
   EXPECT_NE(fakes_.files.files["/w/rs.cnx"].find("MODULE: rs_eras_str\n"), std::string::npos);
   EXPECT_TRUE(fakes_.messages.shown.empty()) << "no message box, ever";
 }

@@ -9,19 +9,23 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <filesystem>
-#include <functional>
 #include <map>
+#include <optional>
 
 #include "host/qt_page_factory.h"
 #include "platform/qt_services.h"
 #include "rs_engine/rs_wizard_app.h"
 #include "tests/support/fakes.h"
 #include "tests/support/modal_helper.h"
+#include "tests/support/parameter_sets.h"
 #include "tests/support/test_files.h"
 
 namespace codexel {
 namespace {
 
+using testing::AsDecoder;
+using testing::Code;
+using testing::DvbDecoder;
 using testing::ModalDriver;
 using testing::ReadFile;
 using testing::WriteText;
@@ -92,14 +96,15 @@ class GenProgramTest : public ::testing::Test {
   std::string WizardDir() const { return wizard_dir_.path().toStdString(); }
   std::string GenDir() const { return gen_dir_.path().toStdString(); }
 
-  // The wizard in-process: started with `args`, the parameter set prepared
-  // on the Summary page as the RS pages would leave it, then Finish.
+  // The wizard in-process: started with `args`, the parameter set (when
+  // given) put in place on the Summary page as the RS pages would leave it,
+  // then Finish.
   int RunWizard(const std::vector<std::string>& args,
-                const std::function<void(RsParameters&)>& prepare) {
+                const std::optional<RsParameters>& chosen = std::nullopt) {
     RsWizardApp app(services_, &pages_);
     ModalDriver driver(std::chrono::seconds(10));
     driver.Click("finishButton").Inspect([&](QWidget&) {
-      if (prepare) prepare(app.parameters());
+      if (chosen) app.parameters() = *chosen;
       app.ApplyModuleNameRule();
     });
     const int status = app.Run(args);
@@ -120,22 +125,9 @@ class GenProgramTest : public ::testing::Test {
 
 // ---- The wizard's bytes ----
 
-void Dvb(RsParameters& p) {
-  p.m = 8;
-  p.n = 204;
-  p.r = 16;
-  p.irrpol = 285;
-  p.genstart = 0;
-}
-
-std::function<void(RsParameters&)> DvbDecoder(int erasures, int discrete, int full) {
-  return [=](RsParameters& p) {
-    Dvb(p);
-    p.Enc_Dec = 0;
-    p.Eras_Stnd = erasures;
-    p.Disc_Stream = discrete;
-    p.Fast_Small = full;
-  };
+RsParameters WithoutVectors(RsParameters p) {
+  p.generate_vectorfile = 0;
+  return p;
 }
 
 struct SameBytesCase {
@@ -143,8 +135,8 @@ struct SameBytesCase {
   std::string design;                   // file name of the design
   std::vector<std::string> gen_args;    // before the design path
   bool symbol;                          // the wizard's -symbol
-  std::function<void(RsParameters&)> prepare;
-  std::vector<std::string> files;       // what both write
+  std::optional<RsParameters> chosen;  // on the RS pages; none: the defaults
+  std::vector<std::string> files;      // what both write
 };
 
 class SameBytesTest : public GenProgramTest, public ::testing::WithParamInterface<SameBytesCase> {};
@@ -154,7 +146,7 @@ TEST_P(SameBytesTest, GeneratorWritesWhatFinishWrites) {
   std::vector<std::string> wizard_args = {"-n"};
   if (c.symbol) wizard_args.push_back("-symbol");
   wizard_args.push_back(WizardDir() + "/" + c.design);
-  ASSERT_EQ(RunWizard(wizard_args, c.prepare), 0);
+  ASSERT_EQ(RunWizard(wizard_args, c.chosen), 0);
   const Snapshot wizard = Take(WizardDir());
   ASSERT_EQ(Names(wizard), c.files);
 
@@ -185,48 +177,31 @@ TEST_P(SameBytesTest, GeneratorWritesWhatFinishWrites) {
 INSTANTIATE_TEST_SUITE_P(
     Choices, SameBytesTest,
     ::testing::Values(
-        SameBytesCase{"EncoderDefaults", "rs.tdf", {}, true, nullptr, {"rs.cnx", "rs.vec"}},
+        SameBytesCase{"EncoderDefaults", "rs.tdf", {}, true, std::nullopt, {"rs.cnx", "rs.vec"}},
         SameBytesCase{"DvbStandardDiscrete", "rs.tdf", {"--dvb", "--decoder"}, false,
-                      DvbDecoder(0, 1, 1), {"inv_8_285.hex", "rs.cnx", "rs.vec"}},
+                      DvbDecoder(), {"inv_8_285.hex", "rs.cnx", "rs.vec"}},
         SameBytesCase{"DvbErasureDiscrete", "rs.tdf", {"--decoder", "--erasures", "--dvb"}, false,
-                      DvbDecoder(1, 1, 1), {"inv_8_285.hex", "rs.cnx", "rs.vec"}},
+                      DvbDecoder({.eras = 1}), {"inv_8_285.hex", "rs.cnx", "rs.vec"}},
         SameBytesCase{"DvbStandardStreaming", "rs.tdf", {"--dvb", "--decoder", "--streaming"},
-                      false, DvbDecoder(0, 0, 1), {"inv_8_285.hex", "rs.cnx", "rs.vec"}},
+                      false, DvbDecoder({.discrete = 0}), {"inv_8_285.hex", "rs.cnx", "rs.vec"}},
         SameBytesCase{"DvbErasureStreaming", "rs.tdf",
                       {"--dvb", "--decoder", "--erasures", "--streaming"}, false,
-                      DvbDecoder(1, 0, 1), {"inv_8_285.hex", "rs.cnx", "rs.vec"}},
+                      DvbDecoder({.eras = 1, .discrete = 0}),
+                      {"inv_8_285.hex", "rs.cnx", "rs.vec"}},
         SameBytesCase{"DvbErasureStreamingHalfVhdl", "codec.vhd",
                       {"--dvb", "--decoder", "--erasures", "--streaming", "--half"}, false,
-                      DvbDecoder(1, 0, 0), {"codec.cnx", "codec.vec", "inv_8_285.hex"}},
+                      DvbDecoder({.eras = 1, .discrete = 0, .full = 0}),
+                      {"codec.cnx", "codec.vec", "inv_8_285.hex"}},
         SameBytesCase{"FiveBitsSevenChecks", "rs.tdf", {"-m", "5", "-r", "7"}, false,
-                      [](RsParameters& p) {
-                        p.m = 5;
-                        p.irrpol = 37;
-                        p.n = 8;
-                        p.r = 7;
-                      },
-                      {"rs.cnx", "rs.vec"}},
+                      Code(5, 8, 7, 37), {"rs.cnx", "rs.vec"}},
         SameBytesCase{"NoVectorsDecoder", "rs.tdf", {"--dvb", "--decoder", "--no-vectors"}, false,
-                      [](RsParameters& p) {
-                        DvbDecoder(0, 1, 1)(p);
-                        p.generate_vectorfile = 0;
-                      },
-                      {"inv_8_285.hex", "rs.cnx"}},
+                      WithoutVectors(DvbDecoder()), {"inv_8_285.hex", "rs.cnx"}},
         SameBytesCase{"NoVectorsVerilogEncoder", "enc.v", {"--no-vectors"}, false,
-                      [](RsParameters& p) { p.generate_vectorfile = 0; }, {"enc.cnx"}},
+                      WithoutVectors(RsParameters{}), {"enc.cnx"}},
         SameBytesCase{"SixBitHalfSpeedDecoder", "d6.tdf",
                       {"--decoder", "-m", "6", "--irrpol=115", "-n40", "-r", "9", "--genstart",
                        "7", "--half", "--symbol"},
-                      true,
-                      [](RsParameters& p) {
-                        p.Enc_Dec = 0;
-                        p.Fast_Small = 0;
-                        p.m = 6;
-                        p.irrpol = 115;
-                        p.n = 40;
-                        p.r = 9;
-                        p.genstart = 7;
-                      },
+                      true, AsDecoder(Code(6, 40, 9, 115, 7), {.full = 0}),
                       {"d6.cnx", "d6.vec", "inv_6_115.hex"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -235,14 +210,14 @@ INSTANTIATE_TEST_SUITE_P(
 struct EditCase {
   const char* name;
   std::string design;
-  std::function<void(RsParameters&)> prepare;
+  std::optional<RsParameters> chosen;
 };
 
 class EditTest : public GenProgramTest, public ::testing::WithParamInterface<EditCase> {};
 
 TEST_P(EditTest, EditWithoutOptionsRewritesTheWizardsFiles) {
   const std::string design = WizardDir() + "/" + GetParam().design;
-  ASSERT_EQ(RunWizard({"-n", design}, GetParam().prepare), 0);
+  ASSERT_EQ(RunWizard({"-n", design}, GetParam().chosen), 0);
   const Snapshot wizard = Take(WizardDir());
   // The extra files go, so that they must be written again; the .cnx is
   // replaced by a new file.
@@ -267,18 +242,12 @@ TEST_P(EditTest, EditWithoutOptionsRewritesTheWizardsFiles) {
 
 INSTANTIATE_TEST_SUITE_P(
     Variations, EditTest,
-    ::testing::Values(EditCase{"EncoderDefaults", "rs.tdf", nullptr},
-                      EditCase{"DvbErasureStreaming", "rs.tdf", DvbDecoder(1, 0, 1)},
-                      EditCase{"HalfSpeedDiscreteVhdl", "core.vhd", DvbDecoder(0, 1, 0)},
+    ::testing::Values(EditCase{"EncoderDefaults", "rs.tdf", std::nullopt},
+                      EditCase{"DvbErasureStreaming", "rs.tdf",
+                               DvbDecoder({.eras = 1, .discrete = 0})},
+                      EditCase{"HalfSpeedDiscreteVhdl", "core.vhd", DvbDecoder({.full = 0})},
                       EditCase{"VerilogEncoderWithoutVectors", "enc.v",
-                               [](RsParameters& p) {
-                                 p.m = 7;
-                                 p.irrpol = 253;
-                                 p.n = 100;
-                                 p.r = 20;
-                                 p.genstart = 50;
-                                 p.generate_vectorfile = 0;
-                               }}),
+                               WithoutVectors(Code(7, 100, 20, 253, 50))}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(GenProgramTest, EditOfADamagedFileLoadsAsTheWizardDoes) {
@@ -288,24 +257,22 @@ TEST_F(GenProgramTest, EditOfADamagedFileLoadsAsTheWizardDoes) {
       "CONSTANT: irrpol NUMERIC \"77\"\nPRIVATE: GENSTART_V NUMERIC \"-5\"\n";
   WriteText(WizardDir() + "/rs.cnx", damaged);
   WriteText(GenDir() + "/rs.cnx", damaged);
-  ASSERT_EQ(RunWizard({WizardDir() + "/rs.tdf"}, nullptr), 0);
+  ASSERT_EQ(RunWizard({WizardDir() + "/rs.tdf"}), 0);
   const ProcessResult gen = RunGen({"--edit", "rs.tdf"}, GenDir());
   ASSERT_EQ(gen.status, 0) << gen.err;
   EXPECT_EQ(Take(GenDir()), Take(WizardDir()));
 }
 
 TEST_F(GenProgramTest, EditAppliesTheOptionsGiven) {
-  ASSERT_EQ(RunWizard({"-n", WizardDir() + "/rs.tdf"}, DvbDecoder(1, 0, 1)), 0);
+  ASSERT_EQ(RunWizard({"-n", WizardDir() + "/rs.tdf"}, DvbDecoder({.eras = 1, .discrete = 0})),
+            0);
   ASSERT_EQ(RunGen({"--edit", "--standard", "--discrete", "--genstart", "9", "rs.tdf"},
                    WizardDir())
                 .status,
             0);
-  ASSERT_EQ(RunWizard({"-n", GenDir() + "/rs.tdf"},
-                      [](RsParameters& p) {
-                        DvbDecoder(0, 1, 1)(p);
-                        p.genstart = 9;
-                      }),
-            0);
+  RsParameters edited = DvbDecoder();
+  edited.genstart = 9;
+  ASSERT_EQ(RunWizard({"-n", GenDir() + "/rs.tdf"}, edited), 0);
   EXPECT_EQ(ReadFile(WizardDir() + "/rs.cnx"), ReadFile(GenDir() + "/rs.cnx"));
   EXPECT_EQ(ReadFile(WizardDir() + "/rs.vec"), ReadFile(GenDir() + "/rs.vec"));
 }
