@@ -371,6 +371,24 @@ std::optional<std::string> ApplyGenOptions(const GenOptions& options, RsParamete
   for (const auto& [given, field] : choices) {
     if (given) field = *given;
   }
+  // A decoder option for an encoder would change nothing in its files: most
+  // likely --decoder was forgotten.
+  if (p.Enc_Dec != 0) {
+    struct DecoderOnly {
+      const std::optional<int>& given;
+      const char* spelling[2];  // for the values 0 and 1
+    };
+    const DecoderOnly decoder_only[] = {
+        {options.eras_stnd, {"--standard", "--erasures"}},
+        {options.disc_stream, {"--streaming", "--discrete"}},
+        {options.fast_small, {"--half", "--full"}},
+    };
+    for (const DecoderOnly& option : decoder_only) {
+      if (option.given) {
+        return std::string(option.spelling[*option.given]) + " is for a decoder: add --decoder";
+      }
+    }
+  }
 
   if (options.m) {
     const auto m = CheckRange(*options.m, kMinM, kMaxM, "", "", error);
@@ -434,7 +452,8 @@ for a decoder the inverse-table memory file (inv_M_IRRPOL.hex), then prints
 the path of each file written, one a line. The bytes are those the wizard's
 Finish writes for the same choices.
 
-Device (a new variation: encoder; a decoder is standard, discrete, full):
+Device (a new variation: encoder; a decoder is standard, discrete, full;
+the decoder options need a decoder):
       --encoder          RS encoder
       --decoder          RS decoder
       --standard         standard decoder

@@ -225,6 +225,11 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"HugeNegative", {"--genstart", "-99999999999999999999999"},
                   "--genstart -99999999999999999999999 is out of range: with m 4 and r 4 it must "
                   "be 0 to 11"},
+        ErrorCase{"ErasuresOfAnEncoder", {"--decoder", "--erasures", "--encoder"},
+                  "--erasures is for a decoder: add --decoder"},
+        ErrorCase{"HalfSpeedOfAnEncoder", {"--half"}, "--half is for a decoder: add --decoder"},
+        ErrorCase{"StreamingOfAnEncoder", {"--streaming", "--standard"},
+                  "--standard is for a decoder: add --decoder"},
         ErrorCase{"ThroughputOfAnEncoder", {"--throughput", "100"},
                   "--throughput is for a decoder: add --decoder"},
         ErrorCase{"ThroughputNotWhole", {"--decoder", "--throughput", "100.5"},
