@@ -302,6 +302,7 @@ GenCommand ParseGenCommandLine(const std::vector<std::string>& args) {
         return Error("more than one design file given: '" + options.design_path + "' and '" +
                      arg + "'" + kSeeHelp);
       }
+      if (arg.empty()) return Error(std::string("the design file name is empty") + kSeeHelp);
       options.design_path = arg;
       have_design = true;
       continue;

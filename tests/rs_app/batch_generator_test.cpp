@@ -78,6 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
                   GenAction::kError,
                   "more than one design file given: 'a.tdf' and 'b.tdf'" + kSee,
                   ""},
+        ParseCase{"EmptyFileName", {"--throughput", "5", ""}, GenAction::kError,
+                  "the design file name is empty" + kSee, ""},
         ParseCase{"NoFile", {"--decoder"}, GenAction::kError, "no design file given" + kSee, ""},
         ParseCase{"ListNeedsAFile", {"--list"}, GenAction::kError, "no design file given" + kSee, ""},
         ParseCase{"EditNeedsAFile",
@@ -352,7 +354,7 @@ TEST_F(GeneratorRunTest, QuietPrintsNothing) {
 
 TEST_F(GeneratorRunTest, CommandLineErrorsWriteNothingAndStartNoPlatform) {
   for (const Args& args : {Args{"--bogus", "/w/rs.tdf"}, Args{"/w/rs.vhdl"}, Args{"/w/rs.TDF"},
-                           Args{"/w/rs"}, Args{}}) {
+                           Args{"/w/rs"}, Args{""}, Args{" "}, Args{}}) {
     EXPECT_EQ(Run(args), 1);
     const std::string err = err_.str();
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
