@@ -9,117 +9,29 @@ Usage: binary_test.py PATH_TO_CODEXEL
 """
 
 import os
-import re
-import select
 import shutil
-import socket
 import subprocess
 import sys
 import tempfile
-import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from xdriver import (CANCEL, FINISH, HOST_TITLE, WAIT_SECONDS, CallerSocket,  # noqa: E402
+                     Failure, click_button, geometry, press, start_xvfb, stop,
+                     wait_for_window, window_name, x_env)
 
 TITLE = "Quillwork Plug-In Manager - CODEXEL V1.00 [page 1 of 1] -- Summary"
 # Until the device type page sets the module, a new variation is the default
 # encoder under the module name "default", with its symbol at the end.
 BLOCK_START = ("GENERATION: STANDARD\nVERSION: WM1.0\nMODULE: default\n\n"
                'PRIVATE: Enc_Dec NUMERIC "1"\n')
-HOST_TITLE = "Quillwork Plug-In Manager"
-WAIT_SECONDS = 20
-BUTTON_W, BUTTON_H, GAP, MARGIN = 56, 20, 3, 10
-
-
-class Failure(Exception):
-    pass
-
-
-def start_xvfb():
-    """Starts Xvfb on a free display; returns (process, display)."""
-    read_end, write_end = os.pipe()
-    proc = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
-         "-nolisten", "tcp", "-noreset"],
-        pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    number = b""
-    deadline = time.monotonic() + WAIT_SECONDS
-    while not number.endswith(b"\n"):
-        left = deadline - time.monotonic()
-        ready, _, _ = select.select([read_end], [], [], max(left, 0))
-        chunk = os.read(read_end, 16) if ready else b""
-        if not chunk:
-            os.close(read_end)
-            stop(proc)
-            raise Failure("Xvfb did not start")
-        number += chunk
-    os.close(read_end)
-    return proc, ":" + number.decode().strip()
-
-
-def stop(proc):
-    if proc and proc.poll() is None:
-        proc.kill()
-        proc.wait(timeout=WAIT_SECONDS)
-
-
-def xdotool(env, *args):
-    done = subprocess.run(["xdotool", *args], env=env, capture_output=True, text=True,
-                          timeout=WAIT_SECONDS)
-    return done.returncode, done.stdout
-
-
-def wait_for_window(env, program, title=TITLE):
-    """Polls for a visible window with this title; returns its id."""
-    pattern = "^" + re.escape(title) + "$"
-    deadline = time.monotonic() + WAIT_SECONDS
-    while time.monotonic() < deadline:
-        if program.poll() is not None:
-            raise Failure(f"codexel ended with {program.returncode} before its page opened")
-        status, out = xdotool(env, "search", "--onlyvisible", "--name", pattern)
-        if status == 0 and out.split():
-            return out.split()[0]
-        time.sleep(0.1)
-    raise Failure("no window titled " + title)
-
-
-def geometry(env, window):
-    _, out = xdotool(env, "getwindowgeometry", "--shell", window)
-    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
-    return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
-
-
-def click_button(env, window, index_from_right):
-    """Clicks a button of the row: 0 Finish, 1 Next, 2 Back, 3 Cancel."""
-    x, y, width, height = geometry(env, window)
-    left = x + width - MARGIN - BUTTON_W - index_from_right * (BUTTON_W + GAP)
-    top = y + height - MARGIN - BUTTON_H
-    xdotool(env, "mousemove", "--sync", str(left + BUTTON_W // 2), str(top + BUTTON_H // 2))
-    xdotool(env, "click", "1")
-
-
-def press(key):
-    def act(env, window):
-        xdotool(env, "windowfocus", "--sync", window)
-        xdotool(env, "key", key)
-    return act
-
-
-def receive_all(sock):
-    messages = []
-    while True:
-        try:
-            messages.append(sock.recv(256).decode())
-        except BlockingIOError:
-            return messages
 
 
 def run_case(codexel, display, number, name, act, expected_status):
     caller_id = os.getpid() * 10 + number
-    env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb")
+    env = x_env(display)
     work = tempfile.mkdtemp(prefix="codexel-binary-")
     log_dir = tempfile.mkdtemp(prefix="codexel-log-")
-    sock = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
-    sock.bind(f"\0quillwork-{caller_id}")
-    sock.setblocking(False)
+    sock = CallerSocket(caller_id)
     program = None
     try:
         cnx = os.path.join(work, "rs.cnx")
@@ -130,10 +42,10 @@ def run_case(codexel, display, number, name, act, expected_status):
             [codexel, "-n", f"-h{caller_id}", "-symbol", os.path.join(work, "rs.tdf")],
             env=env, stdout=log, stderr=subprocess.STDOUT)
         log.close()
-        window = wait_for_window(env, program)
-        _, shown = xdotool(env, "getwindowname", window)
-        if shown.strip() != TITLE:
-            raise Failure(f"title {shown.strip()!r}")
+        window = wait_for_window(env, program, TITLE)
+        shown = window_name(env, window)
+        if shown != TITLE:
+            raise Failure(f"title {shown!r}")
         x, y, width, height = geometry(env, window)
         act(env, window)
         status = program.wait(timeout=WAIT_SECONDS)
@@ -148,7 +60,7 @@ def run_case(codexel, display, number, name, act, expected_status):
             raise Failure("the wizard information file was not deleted")
         if sorted(os.listdir(work)) != (["rs.cnx", "rs.vec"] if expected_status == 0 else []):
             raise Failure(f"files left: {sorted(os.listdir(work))}")
-        messages = receive_all(sock)
+        messages = sock.receive_all()
         if messages != [f"1034 {x + width} {y + height}"]:
             raise Failure(f"notifications {messages}, corner ({x + width}, {y + height})")
         print(f"ok   {name}")
@@ -168,7 +80,7 @@ def run_case(codexel, display, number, name, act, expected_status):
 def run_boxes(codexel, display, name, args, expected_status):
     """Answers the host's message box with Enter; a Summary page that opens
     after it is cancelled with Escape. Checks the exit status."""
-    env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb")
+    env = x_env(display)
     work = tempfile.mkdtemp(prefix="codexel-binary-")
     args = [arg.replace("{work}", work) for arg in args]
     program = subprocess.Popen([codexel, *args], env=env, stdout=subprocess.DEVNULL,
@@ -177,7 +89,7 @@ def run_boxes(codexel, display, name, args, expected_status):
         box = wait_for_window(env, program, HOST_TITLE)
         press("Return")(env, box)
         if expected_status == 2:
-            press("Escape")(env, wait_for_window(env, program))
+            press("Escape")(env, wait_for_window(env, program, TITLE))
         status = program.wait(timeout=WAIT_SECONDS)
         if status != expected_status:
             raise Failure(f"exit status {status}, expected {expected_status}")
@@ -202,9 +114,9 @@ def main():
             return 1
     cases = [
         ("enter finishes", press("Return"), 0),
-        ("finish button", lambda env, w: click_button(env, w, 0), 0),
+        ("finish button", lambda env, w: click_button(env, w, FINISH), 0),
         ("escape cancels", press("Escape"), 2),
-        ("cancel button", lambda env, w: click_button(env, w, 3), 2),
+        ("cancel button", lambda env, w: click_button(env, w, CANCEL), 2),
     ]
     xvfb, display = start_xvfb()
     try:

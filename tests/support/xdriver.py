@@ -1,0 +1,225 @@
+"""Drives the real codexel program on a virtual X server, as the plug-in
+manager and a user would: Xvfb, xdotool for keys and clicks, xwd for the
+pixels of a window, and the caller's notification socket.
+
+Used by the binary tests and by the screenshot script; standard library only.
+"""
+
+import os
+import re
+import select
+import socket
+import struct
+import subprocess
+import time
+import zlib
+
+WAIT_SECONDS = 20
+HOST_TITLE = "Quillwork Plug-In Manager"
+TITLE_START = "Quillwork Plug-In Manager - CODEXEL V1.00"
+# The navigation row: buttons from the right, 0 Finish, 1 Next, 2 Back, 3 Cancel.
+BUTTON_W, BUTTON_H, GAP, MARGIN = 56, 20, 3, 10
+FINISH, NEXT, BACK, CANCEL = 0, 1, 2, 3
+
+
+class Failure(Exception):
+    pass
+
+
+def page_title(number, total, caption=""):
+    title = f"{TITLE_START} [page {number} of {total}]"
+    return title + (f" -- {caption}" if caption else "")
+
+
+def start_xvfb(size="1280x1024x24"):
+    """Starts Xvfb on a free display; returns (process, display)."""
+    read_end, write_end = os.pipe()
+    proc = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", size,
+         "-nolisten", "tcp", "-noreset"],
+        pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    number = b""
+    deadline = time.monotonic() + WAIT_SECONDS
+    while not number.endswith(b"\n"):
+        left = deadline - time.monotonic()
+        ready, _, _ = select.select([read_end], [], [], max(left, 0))
+        chunk = os.read(read_end, 16) if ready else b""
+        if not chunk:
+            os.close(read_end)
+            stop(proc)
+            raise Failure("Xvfb did not start")
+        number += chunk
+    os.close(read_end)
+    return proc, ":" + number.decode().strip()
+
+
+def stop(proc):
+    if proc and proc.poll() is None:
+        proc.kill()
+        proc.wait(timeout=WAIT_SECONDS)
+
+
+def x_env(display, **extra):
+    return dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb", **extra)
+
+
+def xdotool(env, *args):
+    done = subprocess.run(["xdotool", *args], env=env, capture_output=True, text=True,
+                          timeout=WAIT_SECONDS)
+    return done.returncode, done.stdout
+
+
+def wait_for_window(env, program, title, exact=True, other_than=None):
+    """Polls for a visible window whose name is `title` (or starts with it
+    when not exact) and that is not `other_than`; returns its id."""
+    pattern = "^" + re.escape(title) + ("$" if exact else "")
+    deadline = time.monotonic() + WAIT_SECONDS
+    while time.monotonic() < deadline:
+        if program is not None and program.poll() is not None:
+            raise Failure(f"codexel ended with {program.returncode} while a window "
+                          f"titled {title!r} was awaited")
+        status, out = xdotool(env, "search", "--onlyvisible", "--name", pattern)
+        ids = [w for w in out.split() if w != other_than] if status == 0 else []
+        if ids:
+            return ids[0]
+        time.sleep(0.05)
+    raise Failure("no window titled " + title)
+
+
+def window_name(env, window):
+    _, out = xdotool(env, "getwindowname", window)
+    return out.strip()
+
+
+def geometry(env, window):
+    """(x, y, width, height) of the window's client area on the screen."""
+    _, out = xdotool(env, "getwindowgeometry", "--shell", window)
+    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+    return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+
+def click_at(env, x, y):
+    xdotool(env, "mousemove", "--sync", str(x), str(y))
+    xdotool(env, "click", "1")
+
+
+def click_in(env, window, x, y):
+    """Clicks the point (x, y) of the window's client area."""
+    wx, wy, _, _ = geometry(env, window)
+    click_at(env, wx + x, wy + y)
+
+
+def click_button(env, window, index_from_right):
+    """Clicks a button of the navigation row (FINISH, NEXT, BACK, CANCEL)."""
+    x, y, width, height = geometry(env, window)
+    left = x + width - MARGIN - BUTTON_W - index_from_right * (BUTTON_W + GAP)
+    top = y + height - MARGIN - BUTTON_H
+    click_at(env, left + BUTTON_W // 2, top + BUTTON_H // 2)
+
+
+def key(env, window, *keys):
+    xdotool(env, "windowfocus", "--sync", window)
+    xdotool(env, "key", "--delay", "30", *keys)
+
+
+def type_text(env, window, text):
+    xdotool(env, "windowfocus", "--sync", window)
+    xdotool(env, "type", "--delay", "30", text)
+
+
+def press(*keys):
+    """An action that presses keys on the window."""
+    def act(env, window):
+        key(env, window, *keys)
+    return act
+
+
+def wait_closed(env, window, timeout=WAIT_SECONDS):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        status, out = xdotool(env, "search", "--onlyvisible", "--name", ".")
+        if window not in out.split():
+            return
+        time.sleep(0.05)
+    raise Failure(f"window {window} did not close")
+
+
+# ---- The caller's end of the notifications ----
+
+class CallerSocket:
+    """The abstract datagram socket "quillwork-<id>" the wizard posts to."""
+
+    def __init__(self, caller_id):
+        self.caller_id = caller_id
+        self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+        self.sock.bind(f"\0quillwork-{caller_id}")
+        self.sock.setblocking(False)
+
+    def receive_all(self):
+        messages = []
+        while True:
+            try:
+                messages.append(self.sock.recv(256).decode())
+            except BlockingIOError:
+                return messages
+
+    def close(self):
+        self.sock.close()
+
+
+# ---- Pixels ----
+
+class Picture:
+    """Pixels as rows of (red, green, blue) tuples."""
+
+    def __init__(self, width, height, rows):
+        self.width, self.height, self.rows = width, height, rows
+
+    def pixel(self, x, y):
+        return self.rows[y][x]
+
+    def crop(self, x, y, width, height):
+        return Picture(width, height, [row[x:x + width] for row in self.rows[y:y + height]])
+
+    def png(self):
+        raw = b"".join(b"\0" + bytes(c for p in row for c in p) for row in self.rows)
+
+        def chunk(kind, data):
+            return (struct.pack(">I", len(data)) + kind + data +
+                    struct.pack(">I", zlib.crc32(kind + data) & 0xffffffff))
+        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)
+        return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+                chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def capture(env, window):
+    """The window's client area as xwd reads it from the X server."""
+    data = subprocess.run(["xwd", "-silent", "-id", window], env=env, capture_output=True,
+                          check=True, timeout=WAIT_SECONDS).stdout
+    # XWD file header: 25 big-endian 32-bit fields, then the window name.
+    fields = struct.unpack(">25I", data[:100])
+    header_size, depth = fields[0], fields[3]
+    width, height = fields[4], fields[5]
+    byte_order, bits_per_pixel, bytes_per_line = fields[7], fields[11], fields[12]
+    red_mask, green_mask, blue_mask = fields[14], fields[15], fields[16]
+    colours = fields[19]
+    if bits_per_pixel != 32 or depth < 24:
+        raise Failure(f"xwd gave {bits_per_pixel} bits per pixel at depth {depth}")
+    offset = header_size + 12 * colours
+    fmt = "<I" if byte_order == 0 else ">I"
+
+    def channel(value, mask):
+        shift = (mask & -mask).bit_length() - 1
+        return (value & mask) >> shift
+
+    rows = []
+    for y in range(height):
+        start = offset + y * bytes_per_line
+        row = []
+        for x in range(width):
+            (value,) = struct.unpack_from(fmt, data, start + 4 * x)
+            row.append((channel(value, red_mask), channel(value, green_mask),
+                        channel(value, blue_mask)))
+        rows.append(row)
+    return Picture(width, height, rows)
