@@ -8,28 +8,11 @@
 #include <algorithm>
 #include <utility>
 
+#include "ui_summary_page.h"
 
 namespace codexel {
 
 namespace {
-
-// Geometry of the template, in pixels.
-constexpr QRect kPictureRect(10, 10, 120, 260);
-constexpr int kTextLeft = 142;
-constexpr int kTextWidth = 308;
-constexpr QRect kFinishTextRect(kTextLeft, 10, kTextWidth, 54);
-constexpr QRect kSymbolTextRect(kTextLeft, 72, kTextWidth, 30);
-constexpr QRect kFilesTextRect(kTextLeft, 114, kTextWidth, 16);
-constexpr QRect kFileListRect(kTextLeft, 134, kTextWidth, 136);
-
-QLabel* MakeText(QDialog& page, const char* object_name, const char* text, const QRect& rect) {
-  auto* label = new QLabel(QString::fromUtf8(text), &page);
-  NameControl(label, object_name, label->text());
-  label->setWordWrap(true);
-  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  label->setGeometry(rect);
-  return label;
-}
 
 // One codeword drawn as a column of symbols: data symbols, then the check
 // symbols set off in another colour.
@@ -79,32 +62,23 @@ QPixmap SummaryPicture(QSize size) {
 }
 
 SummaryPage::SummaryPage(WizardApp& app, std::string file_list, std::string directory)
-    : WizardPage(app, PageTemplate{"Summary", kTemplateSize}),
+    : WizardPage(app, PageTemplate{}),
       file_list_(std::move(file_list)),
       directory_(std::move(directory)) {}
+
+SummaryPage::~SummaryPage() = default;
 
 void SummaryPage::AddFile(const std::string& name) { file_list_ += "$" + name; }
 
 void SummaryPage::CreateControls(QDialog& page) {
-  auto* picture = new QLabel(&page);
-  NameControl(picture, "summaryPicture", QStringLiteral("Codexel"));
-  picture->setGeometry(kPictureRect);
-  picture->setPixmap(SummaryPicture(kPictureRect.size()));
-
-  MakeText(page, "finishText", kSummaryFinishText, kFinishTextRect);
-  MakeText(page, "symbolText", kSummarySymbolText, kSymbolTextRect);
-  QLabel* files_text = MakeText(page, "filesText", kSummaryFilesText, kFilesTextRect);
-
-  auto* list = new QListWidget(&page);
-  NameControl(list, "fileList", files_text->text());
-  list->setGeometry(kFileListRect);
-  files_text->setBuddy(list);
+  ui_ = std::make_unique<::Ui::SummaryPage>();
+  ui_->setupUi(&page);
+  ui_->summaryPicture->setPixmap(SummaryPicture(ui_->summaryPicture->size()));
 }
 
 void SummaryPage::OnPageOpened() {
-  auto* list = dialog()->findChild<QListWidget*>("fileList");
   for (const std::string& line : SummaryFileLines(file_list_, directory_)) {
-    list->addItem(QString::fromStdString(line));
+    ui_->fileList->addItem(QString::fromStdString(line));
   }
 }
 

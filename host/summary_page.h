@@ -1,6 +1,7 @@
 #pragma once
 // The host's last page: lists the files the plug-in manager will create.
 //
+// Its controls and texts are the form resources/summary_page.ui.
 // Object names (accessible names are the visible texts):
 //   "finishText", "symbolText", "filesText"  the three texts, top to bottom
 //   "fileList"     the list of files (named after the text above it)
@@ -8,31 +9,26 @@
 
 #include <QPixmap>
 #include <QSize>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "host/summary_files.h"
 #include "host/wizard_page.h"
 
-namespace codexel {
+namespace Ui {
+class SummaryPage;
+}
 
-inline constexpr const char* kSummaryFinishText =
-    "Click Finish to create the custom corelet variation, an ZHDL Function prototype in an "
-    "Include File (.inc), and a VHDL Component Declaration file (.cmp).";
-inline constexpr const char* kSummarySymbolText =
-    "When you run this wizard from within the Vortalis software, it also creates a Symbol File "
-    "(.sym).";
-inline constexpr const char* kSummaryFilesText =
-    "The Quillwork Plug-In Manager will create the following files:";
+namespace codexel {
 
 // The program's own picture for the left of the Summary page.
 QPixmap SummaryPicture(QSize size);
 
 class SummaryPage : public WizardPage {
  public:
-  static constexpr QSize kTemplateSize{460, 280};
-
   SummaryPage(WizardApp& app, std::string file_list, std::string directory);
+  ~SummaryPage() override;
 
   // Adds "$" and the name to the file list.
   void AddFile(const std::string& name);
@@ -48,6 +44,7 @@ class SummaryPage : public WizardPage {
  private:
   std::string file_list_;
   std::string directory_;
+  std::unique_ptr<::Ui::SummaryPage> ui_;  // the controls of the current showing
 };
 
 }  // namespace codexel

@@ -124,13 +124,15 @@ int WizardPage::ShowModal() {
 // The opening steps of every showing.
 void WizardPage::Open() {
   PageDialog& page = *dialog_;
-  SetPageRect(QRect(QPoint(0, 0), template_.size));
+  if (template_.size.isValid()) SetPageRect(QRect(QPoint(0, 0), template_.size));
   CreateControls(page);
   // Enter presses the focused push button and nothing else; see HandleKey.
   for (QPushButton* button : page.findChildren<QPushButton*>()) button->setAutoDefault(false);
 
+  const std::string own_caption =
+      template_.caption.empty() ? page.windowTitle().toStdString() : template_.caption;
   std::string caption = title_;
-  if (!template_.caption.empty()) caption += " -- " + template_.caption;
+  if (!own_caption.empty()) caption += " -- " + own_caption;
   page.setWindowTitle(QString::fromStdString(caption));
   page.setAccessibleName(page.windowTitle());
 

@@ -35,7 +35,9 @@ namespace codexel {
 class WizardApp;
 class PageDialog;
 
-// What a page is built from besides its controls.
+// What a page is built from besides its controls. A page whose controls come
+// from a Qt Designer form leaves both empty: the form sizes the page and its
+// window title is the caption.
 struct PageTemplate {
   std::string caption;  // "" for none; else shown after the title and " -- "
   QSize size;           // client size in pixels before AdjustLayout
@@ -95,7 +97,8 @@ class WizardPage : public PageInterface {
   QDialog* dialog() const;
 
  protected:
-  // Creates the page's own controls in `page` with absolute geometry.
+  // Creates the page's own controls in `page` with absolute geometry (a
+  // form's setupUi).
   virtual void CreateControls(QDialog& page) { (void)page; }
   // Runs each time the page is shown, after the opening steps.
   virtual void OnPageOpened() {}
