@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/qt_page_factory.h"
+#include "rs_pages/rs_page_factory.h"
 #include "platform/qt_services.h"
 #include "rs_engine/rs_wizard_app.h"
 
@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
   codexel::QtProcessServices process;
   codexel::PlatformServices services{messages, notifier, metrics, files, process};
 
-  codexel::QtPageFactory pages;
+  codexel::QtRsPageFactory pages;
   codexel::RsWizardApp app(services, &pages);
   return app.Run(args);
 }

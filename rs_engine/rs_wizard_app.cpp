@@ -55,9 +55,10 @@ RsWizardState::RsWizardState(TextMetrics& metrics) : rs_symbol_(metrics) {
   rs_symbol_.set_preview_width(PreviewBaseWidth(metrics) + 16);
 }
 
-RsWizardApp::RsWizardApp(PlatformServices& services, PageFactory* page_factory)
+RsWizardApp::RsWizardApp(PlatformServices& services, RsPageFactory* page_factory)
     : RsWizardState(services.metrics),
-      WizardApp(kRsProgramTitle, &rs_symbol_, services, page_factory) {}
+      WizardApp(kRsProgramTitle, &rs_symbol_, services, page_factory),
+      rs_page_factory_(page_factory) {}
 
 RsWizardApp::~RsWizardApp() {
   // Pages may still refer to the symbol; they go first.
@@ -66,6 +67,12 @@ RsWizardApp::~RsWizardApp() {
 }
 
 bool RsWizardApp::Begin() {
+  if (rs_page_factory_) {
+    for (RsPageKind kind : {RsPageKind::kDeviceType, RsPageKind::kRsParameters,
+                            RsPageKind::kExtraFiles, RsPageKind::kOrderCodes}) {
+      if (auto page = rs_page_factory_->CreateRsPage(*this, kind)) AddPage(std::move(page));
+    }
+  }
   AddSummaryPage();
   const bool started = WizardApp::Begin();
   LayoutSymbol();

@@ -3,6 +3,7 @@
 // It owns the parameter set and the symbol, loads the set from an existing
 // variation and turns it into the variation's records and extra files.
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,18 @@ RsParameters ParametersFromModel(const WizardInfoModel& model);
 // refills; a flag other than 0 or 1 counts as set. A legal set is unchanged.
 void RepairParameters(RsParameters& parameters);
 
+class RsWizardApp;
+
+// The four RS pages, in the order the wizard shows them.
+enum class RsPageKind { kDeviceType, kRsParameters, kExtraFiles, kOrderCodes };
+
+// Creates the RS pages and the host's own pages; the widget layer provides it.
+class RsPageFactory : public PageFactory {
+ public:
+  // Null for a page this build does not have.
+  virtual std::unique_ptr<PageInterface> CreateRsPage(RsWizardApp& app, RsPageKind kind) = 0;
+};
+
 // What the application owns besides the host; a base of its own so that it
 // exists before the host is given the symbol.
 class RsWizardState {
@@ -40,11 +53,13 @@ class RsWizardState {
 
 class RsWizardApp : private RsWizardState, public WizardApp {
  public:
-  RsWizardApp(PlatformServices& services, PageFactory* page_factory);
+  // Without a factory the application has no pages (codexel-gen, tests of
+  // the store and load steps).
+  RsWizardApp(PlatformServices& services, RsPageFactory* page_factory);
   ~RsWizardApp() override;
 
-  // Adds the pages (the Summary page last), runs the host's begin step and
-  // lays out the symbol.
+  // Adds the RS pages and the Summary page last, runs the host's begin step
+  // and lays out the symbol.
   bool Begin() override;
   // Seeds the parameter set from the model read in edit mode.
   void LoadPagesFromModel() override;
@@ -78,6 +93,8 @@ class RsWizardApp : private RsWizardState, public WizardApp {
 
  private:
   void StoreDecoderEntries(RsEngine& engine);
+
+  RsPageFactory* rs_page_factory_;
 };
 
 }  // namespace codexel

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QListWidget>
 
-#include "rs_engine/rs_wizard_app.h"
 #include "tests/pages/page_test_support.h"
 #include "tests/support/modal_helper.h"
 
@@ -152,40 +151,6 @@ TEST_F(SummaryRunTest, EnterActsAsNextAndNotifies) {
   EXPECT_EQ(fake.notifier.posted.size(), 3u);
   EXPECT_EQ(fake.notifier.posted.back(), (Notification{9, 1034, 700, 500}));
   EXPECT_EQ(fake.files.written, std::vector<std::string>{"/work/x/rs.cnx"});
-}
-
-// ---- The first RS application ----
-
-TEST_F(SummaryRunTest, RsApplicationOpensTheSummaryAndWritesTheVariation) {
-  QtPageFactory factory;
-  RsWizardApp app(fake.services, &factory);
-  ModalDriver driver;
-  driver.Click("finishButton").Inspect(read);
-  EXPECT_EQ(Run(app, {"-n", "-h5", "-symbol", "/work/x/rs.tdf"}, driver), 0);
-
-  EXPECT_EQ(driver.seen().at(0).title,
-            "Quillwork Plug-In Manager - CODEXEL V1.00 [page 1 of 1] -- Summary");
-  EXPECT_EQ(summary.files, (std::vector<std::string>{"/work/x/rs.tdf", "/work/x/rs.inc",
-                                                     "/work/x/rs.cmp", "/work/x/rs.sym"}));
-  // The module name stays "default" until a page applies the device choice.
-  const std::string start =
-      "GENERATION: STANDARD\nVERSION: WM1.0\nMODULE: default\n\nPRIVATE: Enc_Dec NUMERIC \"1\"\n";
-  EXPECT_EQ(fake.files.files["/work/x/rs.cnx"].substr(0, start.size()), start);
-  EXPECT_TRUE(fake.files.Exists("/work/x/rs.vec"));
-  ASSERT_EQ(fake.notifier.posted.size(), 1u);
-  EXPECT_EQ(fake.notifier.posted[0].thread_id, 5);
-  EXPECT_EQ(fake.notifier.posted[0].message, 1034);
-  EXPECT_TRUE(fake.messages.shown.empty());
-}
-
-TEST_F(SummaryRunTest, RsApplicationRefusesABadExtension) {
-  QtPageFactory factory;
-  RsWizardApp app(fake.services, &factory);
-  ModalDriver driver;  // no page may open
-  EXPECT_EQ(Run(app, {"-n", "/work/x/rs.TDF"}, driver), 1);
-  ASSERT_EQ(fake.messages.shown.size(), 1u);
-  EXPECT_EQ(fake.messages.shown[0].text,
-            "Can't start the wizard -- illegal extension in design file name");
 }
 
 }  // namespace

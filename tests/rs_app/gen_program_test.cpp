@@ -12,7 +12,7 @@
 #include <map>
 #include <optional>
 
-#include "host/qt_page_factory.h"
+#include "rs_pages/rs_page_factory.h"
 #include "platform/qt_services.h"
 #include "rs_engine/rs_wizard_app.h"
 #include "tests/support/fakes.h"
@@ -97,7 +97,7 @@ class GenProgramTest : public ::testing::Test {
   std::string GenDir() const { return gen_dir_.path().toStdString(); }
 
   // The wizard in-process: started with `args`, the parameter set (when
-  // given) put in place on the Summary page as the RS pages would leave it,
+  // given) put in place on the first page as the RS pages would leave it,
   // then Finish.
   int RunWizard(const std::vector<std::string>& args,
                 const std::optional<RsParameters>& chosen = std::nullopt) {
@@ -120,7 +120,7 @@ class GenProgramTest : public ::testing::Test {
   PosixFileSystem files_;
   testing::FakeProcess process_;
   PlatformServices services_{messages_, notifier_, metrics_, files_, process_};
-  QtPageFactory pages_;
+  QtRsPageFactory pages_;
 };
 
 // ---- The wizard's bytes ----

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "host/qt_page_factory.h"
+#include "rs_pages/rs_page_factory.h"
 #include "platform/qt_services.h"
 #include "rs_engine/rs_wizard_app.h"
 #include "tests/support/fakes.h"
@@ -39,9 +39,9 @@ class RsRunTest : public ::testing::Test {
   }
 
   // Runs the wizard with `args` (the design path last); `prepare` sets the
-  // parameter set up after start-up, as the user would on the RS pages. On
-  // the Summary page the module name rule runs, as the device type page runs
-  // it when it opens, then `button` is clicked.
+  // parameter set up on the first page, the device type page, as the user
+  // would on the RS pages (the module name rule runs again, as the page's
+  // clicks run it), then `button` is clicked.
   int Run(std::vector<std::string> args, const QString& button,
           std::function<void(RsParameters&)> prepare = nullptr) {
     RsWizardApp app(services_, &pages_);
@@ -63,7 +63,7 @@ class RsRunTest : public ::testing::Test {
   PosixFileSystem files_;
   testing::FakeProcess process_;
   PlatformServices services_{messages_, notifier_, metrics_, files_, process_};
-  QtPageFactory pages_;
+  QtRsPageFactory pages_;
   RsParameters loaded_;  // the set as the Summary page saw it
 };
 
@@ -105,7 +105,7 @@ TEST_F(RsRunTest, EditingAndFinishingUnchangedIsByteIdentical) {
 }
 
 TEST_F(RsRunTest, EditedEncoderKeepsItsBlock) {
-  ASSERT_EQ(Run({"-n", Path("enc.v")}, "nextButton"), 0);  // Next on the last page finishes
+  ASSERT_EQ(Run({"-n", Path("enc.v")}, "finishButton"), 0);
   const std::string first = ReadFile(Path("enc.cnx"));
   ASSERT_EQ(Run({Path("enc.v")}, "finishButton"), 0);
   EXPECT_EQ(ReadFile(Path("enc.cnx")), first);

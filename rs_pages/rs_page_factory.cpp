@@ -1,0 +1,28 @@
+#include "rs_pages/rs_page_factory.h"
+
+#include "rs_pages/device_type_page.h"
+#include "rs_pages/order_codes_page.h"
+
+namespace codexel {
+
+std::unique_ptr<PageInterface> QtRsPageFactory::CreateRsPage(RsWizardApp& app, RsPageKind kind) {
+  const Symbol* symbol = &app.rs_symbol();
+  switch (kind) {
+    case RsPageKind::kDeviceType:
+      return std::make_unique<DeviceTypePage>(app, symbol);
+    case RsPageKind::kOrderCodes:
+      return std::make_unique<OrderCodesPage>(app, symbol);
+    case RsPageKind::kRsParameters:
+    case RsPageKind::kExtraFiles:
+      break;
+  }
+  return nullptr;
+}
+
+std::unique_ptr<PageInterface> QtRsPageFactory::CreateSummaryPage(WizardApp& app,
+                                                                  const std::string& file_list,
+                                                                  const std::string& directory) {
+  return host_pages_.CreateSummaryPage(app, file_list, directory);
+}
+
+}  // namespace codexel

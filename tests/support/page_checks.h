@@ -1,0 +1,53 @@
+#pragma once
+// Checks of a page window as assistive technology and the keyboard meet it.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTest>
+#include <QWidget>
+#include <string>
+#include <vector>
+
+namespace codexel::testing {
+
+// Every control has an object name; buttons and group boxes are named by
+// their text, labels by theirs, and a field by its buddy label's text.
+inline void ExpectAccessibleNames(QWidget& window) {
+  for (QWidget* child : window.findChildren<QWidget*>()) {
+    const QString name = child->objectName();
+    if (child->focusPolicy() != Qt::NoFocus) {
+      EXPECT_FALSE(name.isEmpty()) << child->metaObject()->className() << " without a name";
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(child)) {
+      EXPECT_EQ(button->accessibleName(), button->text()) << name.toStdString();
+    } else if (auto* group = qobject_cast<QGroupBox*>(child)) {
+      EXPECT_EQ(group->accessibleName(), group->title()) << name.toStdString();
+    } else if (auto* label = qobject_cast<QLabel*>(child)) {
+      if (!label->text().isEmpty()) {
+        EXPECT_EQ(label->accessibleName(), label->text()) << name.toStdString();
+      }
+      if (QWidget* buddy = label->buddy()) {
+        EXPECT_EQ(buddy->accessibleName(), label->text()) << buddy->objectName().toStdString();
+      }
+    }
+  }
+}
+
+// The object names the focus visits when Tab is pressed `count` times,
+// starting from the control that has it.
+inline std::vector<std::string> TabWalk(QWidget& window, int count) {
+  std::vector<std::string> visited;
+  for (int i = 0; i < count; ++i) {
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window,
+                    Qt::Key_Tab);
+    QWidget* focus = QApplication::focusWidget();
+    visited.push_back(focus ? focus->objectName().toStdString() : std::string());
+  }
+  return visited;
+}
+
+}  // namespace codexel::testing
