@@ -1,137 +1,162 @@
 #!/usr/bin/env python3
 """Runs the codexel program on a virtual X server and drives it with xdotool,
-as the plug-in manager and a user would: the Summary page's title, Enter and
-a click on "Finish" (the variation written, one notification, exit 0),
-Escape and a click on "Cancel" (file deleted, exit 2); and the message boxes
-of a refused start (no design file) and of an unknown option.
+as the plug-in manager and a user would: the first page's title, Finish,
+Escape and Cancel with the files they leave and the notifications they post;
+Enter through every page; "Decoder" chosen on the device type page with the
+preview changing, then Next to the Summary page and Finish, against the bytes
+codexel-gen writes for the same choices; and the message boxes of a refused
+start and of an unknown option.
 
-Usage: binary_test.py PATH_TO_CODEXEL
+Usage: binary_test.py PATH_TO_CODEXEL PATH_TO_CODEXEL_GEN
 """
 
 import os
 import shutil
 import subprocess
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from xdriver import (CANCEL, FINISH, HOST_TITLE, WAIT_SECONDS, CallerSocket,  # noqa: E402
-                     Failure, click_button, geometry, press, start_xvfb, stop,
-                     wait_for_window, window_name, x_env)
+from xdriver import (CANCEL, FINISH, NEXT, WAIT_SECONDS, WizardRun, check,  # noqa: E402
+                     page_title, run_cases, start_xvfb, stop)
 
-TITLE = "Quillwork Plug-In Manager - CODEXEL V1.00 [page 1 of 1] -- Summary"
-# Until the device type page sets the module, a new variation is the default
-# encoder under the module name "default", with its symbol at the end.
-BLOCK_START = ("GENERATION: STANDARD\nVERSION: WM1.0\nMODULE: default\n\n"
-               'PRIVATE: Enc_Dec NUMERIC "1"\n')
+PAGES = 3  # device type, order codes, Summary
+NEW_ARGS = ["-n", "-h{id}", "-symbol", "{work}/rs.tdf"]
 
 
-def run_case(codexel, display, number, name, act, expected_status):
-    caller_id = os.getpid() * 10 + number
-    env = x_env(display)
-    work = tempfile.mkdtemp(prefix="codexel-binary-")
-    log_dir = tempfile.mkdtemp(prefix="codexel-log-")
-    sock = CallerSocket(caller_id)
-    program = None
+def read(path, mode="r"):
+    with open(path, mode) as f:
+        return f.read()
+
+
+def ends_with(run, act, status, files, notices):
+    """Starts a new variation over an old .cnx, acts on page 1 and checks the
+    exit status, the files left and the number of notifications."""
+    run = WizardRun(*run, NEW_ARGS)
     try:
-        cnx = os.path.join(work, "rs.cnx")
-        with open(cnx, "w") as old:
+        with open(run.path("rs.cnx"), "w") as old:
             old.write("MODULE: old variation\n")
-        log = open(os.path.join(log_dir, "codexel.log"), "w")
-        program = subprocess.Popen(
-            [codexel, "-n", f"-h{caller_id}", "-symbol", os.path.join(work, "rs.tdf")],
-            env=env, stdout=log, stderr=subprocess.STDOUT)
-        log.close()
-        window = wait_for_window(env, program, TITLE)
-        shown = window_name(env, window)
-        if shown != TITLE:
-            raise Failure(f"title {shown!r}")
-        x, y, width, height = geometry(env, window)
-        act(env, window)
-        status = program.wait(timeout=WAIT_SECONDS)
-        if status != expected_status:
-            raise Failure(f"exit status {status}, expected {expected_status}")
-        if expected_status == 0:
-            with open(cnx) as written:
-                block = written.read()
-            if not block.startswith(BLOCK_START) or "\nSYMBOL: BOX " not in block:
-                raise Failure("the wizard information file holds something else")
-        elif os.path.exists(cnx):
-            raise Failure("the wizard information file was not deleted")
-        if sorted(os.listdir(work)) != (["rs.cnx", "rs.vec"] if expected_status == 0 else []):
-            raise Failure(f"files left: {sorted(os.listdir(work))}")
-        messages = sock.receive_all()
-        if messages != [f"1034 {x + width} {y + height}"]:
-            raise Failure(f"notifications {messages}, corner ({x + width}, {y + height})")
-        print(f"ok   {name}")
-        return True
-    except (Failure, subprocess.TimeoutExpired) as error:
-        print(f"FAIL {name}: {error}")
-        with open(os.path.join(log_dir, "codexel.log")) as log:
-            print("  codexel said: " + log.read().replace("\n", "\n  "))
-        return False
+        run.page()
+        check(run.title() == page_title(1, PAGES), f"title {run.title()!r}")
+        corner = act(run)
+        check(run.wait() == status, f"exit status {run.program.returncode}, expected {status}")
+        check(run.files() == files, f"files left: {run.files()}")
+        if status == 0:
+            block = read(run.path("rs.cnx"))
+            check(block.startswith("GENERATION: STANDARD\nVERSION: WM1.0\nMODULE: RS_Enc\n\n"),
+                  "the wizard information file holds something else")
+            check("\nSYMBOL: BOX " in block, "no symbol lines")
+        sent = run.notifications()
+        check(len(sent) == notices and sent[-1] == "1034 %d %d" % corner,
+              f"notifications {sent}, last page's corner {corner}")
     finally:
-        stop(program)
-        sock.close()
-        shutil.rmtree(work, ignore_errors=True)
-        shutil.rmtree(log_dir, ignore_errors=True)
+        run.close()
 
 
-def run_boxes(codexel, display, name, args, expected_status):
-    """Answers the host's message box with Enter; a Summary page that opens
-    after it is cancelled with Escape. Checks the exit status."""
-    env = x_env(display)
-    work = tempfile.mkdtemp(prefix="codexel-binary-")
-    args = [arg.replace("{work}", work) for arg in args]
-    program = subprocess.Popen([codexel, *args], env=env, stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL)
+def click_on_first_page(button):
+    def act(run):
+        corner = run.corner()
+        run.click(button)
+        return corner
+    return act
+
+
+def escape(run):
+    corner = run.corner()
+    run.keys("Escape")
+    return corner
+
+
+def enter_through_every_page(run):
+    """Enter leaves a page the way it was last left (Next) without a
+    notification; on the Summary page it is Next, which finishes."""
+    for number in range(1, PAGES + 1):
+        if number > 1:
+            run.page()
+        check(run.title().startswith(page_title(number, PAGES)), f"title {run.title()!r}")
+        corner = run.corner()
+        run.keys("Return")
+    return corner
+
+
+def decoder_to_summary_and_finish(codexel, gen, display):
+    run = WizardRun(codexel, display, NEW_ARGS)
     try:
-        box = wait_for_window(env, program, HOST_TITLE)
-        press("Return")(env, box)
-        if expected_status == 2:
-            press("Escape")(env, wait_for_window(env, program, TITLE))
-        status = program.wait(timeout=WAIT_SECONDS)
-        if status != expected_status:
-            raise Failure(f"exit status {status}, expected {expected_status}")
-        print(f"ok   {name}")
-        return True
-    except (Failure, subprocess.TimeoutExpired) as error:
-        print(f"FAIL {name}: {error}")
-        return False
+        run.page()
+        before = run.picture().crop(0, 0, 150, 288)
+        run.keys("Down")  # from "Encoder" to "Decoder"
+        after = run.picture().crop(0, 0, 150, 288)
+        check(before.rows != after.rows, "the preview did not change")
+        for number in range(2, PAGES + 1):
+            run.click(NEXT)
+            run.page()
+            check(run.title().startswith(page_title(number, PAGES)), f"title {run.title()!r}")
+        check(run.title().endswith(" -- Summary"), f"last page {run.title()!r}")
+        run.click(FINISH)
+        check(run.wait() == 0, f"exit status {run.program.returncode}")
+        check(len(run.notifications()) == PAGES, "one notification per page left")
+        written = {name: read(run.path(name), "rb") for name in run.files()}
+        check(sorted(written) == ["inv_4_19.hex", "rs.cnx", "rs.vec"], f"files {sorted(written)}")
+        check(b"\nMODULE: rs_std_dsc\n" in written["rs.cnx"], "module")
+        # codexel-gen for the same path, measuring on the same display.
+        for name in written:
+            os.remove(run.path(name))
+        done = subprocess.run([gen, "--decoder", run.path("rs.tdf")], env=run.env,
+                              capture_output=True, timeout=WAIT_SECONDS)
+        check(done.returncode == 0, f"codexel-gen: {done.stderr!r}")
+        for name, data in written.items():
+            check(read(run.path(name), "rb") == data, f"{name} differs from codexel-gen's")
     finally:
-        stop(program)
-        shutil.rmtree(work, ignore_errors=True)
+        run.close()
+
+
+def boxes_then(status, args):
+    """Answers the host's message box with Enter; a page that opens after it
+    is cancelled with Escape."""
+    def case(codexel, gen, display):
+        run = WizardRun(codexel, display, args, notify=False)
+        try:
+            box = run.box()
+            run.window = box
+            run.keys("Return")
+            if status == 2:
+                run.page()
+                run.keys("Escape")
+            check(run.wait() == status, f"exit status {run.program.returncode}")
+        finally:
+            run.close()
+    return case
 
 
 def main():
-    if len(sys.argv) != 2:
+    if len(sys.argv) != 3:
         print(__doc__)
         return 2
-    codexel = sys.argv[1]
-    for tool in ("Xvfb", "xdotool"):
+    codexel, gen = sys.argv[1:]
+    for tool in ("Xvfb", "xdotool", "xwd"):
         if not shutil.which(tool):
             print(f"FAIL {tool} is not installed (scripts/install-deps installs it)")
             return 1
+
+    def ending(act, status, files, notices):
+        return lambda codexel, gen, display: ends_with((codexel, display), act, status, files,
+                                                       notices)
+
     cases = [
-        ("enter finishes", press("Return"), 0),
-        ("finish button", lambda env, w: click_button(env, w, FINISH), 0),
-        ("escape cancels", press("Escape"), 2),
-        ("cancel button", lambda env, w: click_button(env, w, CANCEL), 2),
+        ("finish on the first page", ending(click_on_first_page(FINISH), 0,
+                                            ["rs.cnx", "rs.vec"], 1)),
+        ("cancel button", ending(click_on_first_page(CANCEL), 2, [], 1)),
+        ("escape cancels", ending(escape, 2, [], 1)),
+        ("enter through every page", ending(enter_through_every_page, 0,
+                                            ["rs.cnx", "rs.vec"], 1)),
+        ("decoder, next to the summary, finish", decoder_to_summary_and_finish),
+        ("no design file", boxes_then(1, [])),
+        ("unknown option", boxes_then(2, ["-q", "-n", "{work}/rs.tdf"])),
     ]
     xvfb, display = start_xvfb()
     try:
-        results = [run_case(codexel, display, number, *case)
-                   for number, case in enumerate(cases)]
-        # No design file: one box, then status 1. An unknown option: the
-        # usage box once, then the Summary page.
-        results.append(run_boxes(codexel, display, "no design file", [], 1))
-        results.append(run_boxes(codexel, display, "unknown option",
-                                 ["-q", "-n", "{work}/rs.tdf"], 2))
+        return run_cases(cases, codexel, gen, display)
     finally:
         stop(xvfb)
-    passed = sum(results)
-    print(f"{passed} passed, {len(results) - passed} failed")
-    return 0 if all(results) else 1
 
 
 if __name__ == "__main__":

@@ -8,9 +8,11 @@ Used by the binary tests and by the screenshot script; standard library only.
 import os
 import re
 import select
+import shutil
 import socket
 import struct
 import subprocess
+import tempfile
 import time
 import zlib
 
@@ -223,3 +225,96 @@ def capture(env, window):
                         channel(value, blue_mask)))
         rows.append(row)
     return Picture(width, height, rows)
+
+
+# ---- A wizard run ----
+
+class WizardRun:
+    """One run of the codexel program on a display, with the caller's socket
+    and a fresh working directory for the design."""
+
+    counter = 0
+
+    def __init__(self, codexel, display, args, notify=True):
+        WizardRun.counter += 1
+        self.env = x_env(display)
+        self.work = tempfile.mkdtemp(prefix="codexel-run-")
+        self.caller_id = os.getpid() * 100 + WizardRun.counter
+        self.sock = CallerSocket(self.caller_id) if notify else None
+        self.log = tempfile.TemporaryFile(mode="w+")
+        args = [a.replace("{work}", self.work).replace("{id}", str(self.caller_id))
+                for a in args]
+        self.program = subprocess.Popen([codexel, *args], env=self.env, stdout=self.log,
+                                        stderr=subprocess.STDOUT)
+        self.window = None
+
+    def path(self, name):
+        return os.path.join(self.work, name)
+
+    def files(self):
+        return sorted(os.listdir(self.work))
+
+    def page(self, title=TITLE_START, exact=False):
+        """Waits for the next page (a window other than the last one)."""
+        self.window = wait_for_window(self.env, self.program, title, exact=exact,
+                                      other_than=self.window)
+        return self.window
+
+    def box(self, title=HOST_TITLE):
+        """Waits for a message box; returns its id (the page stays current)."""
+        return wait_for_window(self.env, self.program, title)
+
+    def title(self):
+        return window_name(self.env, self.window)
+
+    def corner(self):
+        x, y, width, height = geometry(self.env, self.window)
+        return x + width, y + height
+
+    def click(self, index_from_right):
+        click_button(self.env, self.window, index_from_right)
+
+    def keys(self, *names):
+        key(self.env, self.window, *names)
+
+    def picture(self):
+        return capture(self.env, self.window)
+
+    def wait(self):
+        return self.program.wait(timeout=WAIT_SECONDS)
+
+    def notifications(self):
+        return self.sock.receive_all() if self.sock else []
+
+    def output(self):
+        self.log.seek(0)
+        return self.log.read()
+
+    def close(self):
+        stop(self.program)
+        if self.sock:
+            self.sock.close()
+        self.log.close()
+        shutil.rmtree(self.work, ignore_errors=True)
+
+
+def run_cases(cases, *args):
+    """Runs each case(*args), printing ok or FAIL with the reason; returns
+    the process exit status and prints the closing count."""
+    results = []
+    for name, case in cases:
+        try:
+            case(*args)
+            print(f"ok   {name}")
+            results.append(True)
+        except (Failure, subprocess.TimeoutExpired, OSError) as error:
+            print(f"FAIL {name}: {error}")
+            results.append(False)
+    passed = sum(results)
+    print(f"{passed} passed, {len(results) - passed} failed")
+    return 0 if all(results) else 1
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
