@@ -67,9 +67,14 @@ void QtCanvas::FillCheckerboard(const Rect& rect, Rgb first, Rgb second) {
 }
 
 void QtCanvas::DrawLine(Point from, Point to, int width, Rgb colour) {
-  const QColor qt_colour = ToQColor(colour);
-  TraceWideLine(from, to, width,
-                [&](Point p) { painter_.fillRect(QRect(p.x, p.y, 1, 1), qt_colour); });
+  QList<QPoint> pixels;
+  TraceWideLine(from, to, width, [&](Point p) { pixels.append(QPoint(p.x, p.y)); });
+  if (pixels.isEmpty()) return;
+  painter_.save();
+  painter_.setRenderHint(QPainter::Antialiasing, false);
+  painter_.setPen(QPen(ToQColor(colour), 0));  // cosmetic: exactly one pixel each
+  painter_.drawPoints(pixels.constData(), static_cast<int>(pixels.size()));
+  painter_.restore();
 }
 
 void QtCanvas::DrawEllipse(const Rect& box, int width, Rgb colour) {

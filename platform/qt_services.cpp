@@ -191,17 +191,30 @@ int QtTextMetrics::VerticalDpi() {
   return screen ? static_cast<int>(std::lround(screen->logicalDotsPerInchY())) : 96;
 }
 
+QtTextMetrics::Entry& QtTextMetrics::EntryFor(const FontFace& font) {
+  const int dpi = VerticalDpi();
+  for (Entry& entry : fonts_) {
+    if (entry.dpi == dpi && entry.font == font) return entry;
+  }
+  fonts_.push_back(
+      {font, dpi, QFontMetrics(MakeQFont(MakeFontRequest(font.face, font.points, false, dpi))), {}});
+  return fonts_.back();
+}
+
 int QtTextMetrics::Width(const FontFace& font, std::string_view text) {
-  const QFontMetrics metrics(
-      MakeQFont(MakeFontRequest(font.face, font.points, false, VerticalDpi())));
-  return metrics.horizontalAdvance(
+  constexpr std::size_t kMaxKeptWidths = 4096;
+  Entry& entry = EntryFor(font);
+  const std::string key(text);
+  if (auto kept = entry.widths.find(key); kept != entry.widths.end()) return kept->second;
+  const int width = entry.metrics.horizontalAdvance(
       QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  if (entry.widths.size() >= kMaxKeptWidths) entry.widths.clear();
+  entry.widths.emplace(key, width);
+  return width;
 }
 
 int QtTextMetrics::Height(const FontFace& font, std::string_view) {
-  const QFontMetrics metrics(
-      MakeQFont(MakeFontRequest(font.face, font.points, false, VerticalDpi())));
-  return metrics.height();
+  return EntryFor(font).metrics.height();
 }
 
 }  // namespace codexel

@@ -1,7 +1,10 @@
 #pragma once
 // The platform services on Qt and POSIX.
 
+#include <QFontMetrics>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/services.h"
 
@@ -47,6 +50,19 @@ class QtTextMetrics : public TextMetrics {
   int Width(const FontFace& font, std::string_view text) override;
   int Height(const FontFace& font, std::string_view text) override;
   int VerticalDpi() override;
+
+ private:
+  // Building font metrics looks the face up and every width shapes the text;
+  // a layout measures the same few fonts and mostly the same texts again on
+  // each refresh, so both are kept (the widths up to a bound).
+  struct Entry {
+    FontFace font;
+    int dpi;
+    QFontMetrics metrics;
+    std::unordered_map<std::string, int> widths;
+  };
+  Entry& EntryFor(const FontFace& font);
+  std::vector<Entry> fonts_;
 };
 
 }  // namespace codexel
