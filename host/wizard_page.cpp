@@ -56,7 +56,7 @@ namespace {
 // control of its window.
 class FocusLostFilter : public QObject {
  public:
-  FocusLostFilter(QWidget* control, std::function<void()> handler)
+  FocusLostFilter(QWidget* control, std::function<void(Qt::FocusReason)> handler)
       : QObject(control), handler_(std::move(handler)) {
     control->installEventFilter(this);
   }
@@ -64,13 +64,13 @@ class FocusLostFilter : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::FocusOut) {
       const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-      if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) handler_();
+      if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) handler_(reason);
     }
     return QObject::eventFilter(watched, event);
   }
 
  private:
-  std::function<void()> handler_;
+  std::function<void(Qt::FocusReason)> handler_;
 };
 
 QPushButton* MakeButton(QDialog& page, const char* object_name, const char* label) {
@@ -294,7 +294,7 @@ void WizardPage::ShowMessageBox(const std::string& title, const std::string& tex
   app_.services().messages.Show(title, text);
 }
 
-void WizardPage::OnFocusLost(QWidget* control, std::function<void()> handler) {
+void WizardPage::OnFocusLost(QWidget* control, std::function<void(Qt::FocusReason)> handler) {
   new FocusLostFilter(control, std::move(handler));
 }
 

@@ -118,10 +118,11 @@ class WizardPage : public PageInterface {
   void SetPageRect(const QRect& rect);
   // A modal message box with one OK button, over this page.
   void ShowMessageBox(const std::string& title, const std::string& text);
-  // Calls `handler` each time `control` loses the keyboard focus to another
-  // control of the page (not when a drop-down opens or the window goes
-  // inactive). Lives as long as the control.
-  static void OnFocusLost(QWidget* control, std::function<void()> handler);
+  // Calls `handler` with the reason each time `control` loses the keyboard
+  // focus to another control of the page (not when a drop-down opens or the
+  // window goes inactive, as it does for a message box). Lives as long as the
+  // control.
+  static void OnFocusLost(QWidget* control, std::function<void(Qt::FocusReason)> handler);
 
  private:
   friend class PageDialog;

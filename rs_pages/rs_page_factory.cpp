@@ -2,6 +2,7 @@
 
 #include "rs_pages/device_type_page.h"
 #include "rs_pages/order_codes_page.h"
+#include "rs_pages/rs_parameters_page.h"
 
 namespace codexel {
 
@@ -13,6 +14,7 @@ std::unique_ptr<PageInterface> QtRsPageFactory::CreateRsPage(RsWizardApp& app, R
     case RsPageKind::kOrderCodes:
       return std::make_unique<OrderCodesPage>(app, symbol);
     case RsPageKind::kRsParameters:
+      return std::make_unique<RsParametersPage>(app, symbol);
     case RsPageKind::kExtraFiles:
       break;
   }

@@ -317,7 +317,7 @@ TEST_F(WizardPageTest, FocusLostRunsWhenTheFocusMovesOnOnly) {
       combo->setEditable(true);
       combo->addItems({"4", "5"});
       combo->setGeometry(10, 40, 120, 20);
-      OnFocusLost(combo, [this] { ++lost_; });
+      OnFocusLost(combo, [this](Qt::FocusReason) { ++lost_; });
     }
 
    private:

@@ -1,0 +1,188 @@
+#include "rs_pages/rs_parameters_page.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include "rs_engine/rs_wizard_app.h"
+#include "ui_rs_parameters_page.h"
+
+namespace codexel {
+
+namespace {
+
+constexpr ParameterField kFields[] = {ParameterField::kBits, ParameterField::kSymbols,
+                                      ParameterField::kChecks, ParameterField::kPolynomial,
+                                      ParameterField::kFirstRoot};
+
+bool SameItems(const QComboBox& combo, const std::vector<int>& items) {
+  if (combo.count() != static_cast<int>(items.size())) return false;
+  for (int i = 0; i < combo.count(); ++i) {
+    if (combo.itemText(i) != QString::number(items[static_cast<std::size_t>(i)])) return false;
+  }
+  return true;
+}
+
+// Sets a field's list and text as the program does: no handler runs, and the
+// current item is the one the text names, if any, so that the arrow keys
+// move on from it.
+void ShowField(QComboBox& combo, const std::vector<int>* items, const std::string& text) {
+  const QSignalBlocker blocker(combo);
+  if (items && !SameItems(combo, *items)) {
+    combo.clear();
+    for (int value : *items) combo.addItem(QString::number(value));
+  }
+  const QString shown = QString::fromStdString(text);
+  const int index = combo.findText(shown, Qt::MatchExactly);
+  if (combo.currentIndex() != index) combo.setCurrentIndex(index);
+  if (combo.currentText() != shown) combo.setEditText(shown);
+}
+
+// Resets a flag when the scope ends, however it ends.
+class Raised {
+ public:
+  explicit Raised(bool& flag) : flag_(flag) { flag_ = true; }
+  ~Raised() { flag_ = false; }
+  Raised(const Raised&) = delete;
+  Raised& operator=(const Raised&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
+RsParametersPage::RsParametersPage(RsWizardApp& app, const Symbol* symbol)
+    : RsPage(app, symbol),
+      form_(app.parameters(), [this](const FieldMessage& message) {
+        // The box shows over the fields as they stand at this moment.
+        ShowForm();
+        ShowMessageBox(message.title, message.text);
+      }) {}
+
+RsParametersPage::~RsParametersPage() = default;
+
+QComboBox* RsParametersPage::Combo(ParameterField field) const {
+  switch (field) {
+    case ParameterField::kBits: return ui_->bitsField;
+    case ParameterField::kSymbols: return ui_->symbolsField;
+    case ParameterField::kChecks: return ui_->checksField;
+    case ParameterField::kPolynomial: return ui_->polynomialField;
+    case ParameterField::kFirstRoot: return ui_->firstRootField;
+  }
+  return nullptr;
+}
+
+void RsParametersPage::CreateControls(QDialog& page) {
+  ui_ = std::make_unique<::Ui::RsParametersPage>();
+  ui_->setupUi(&page);
+  for (ParameterField field : kFields) {
+    QComboBox* combo = Combo(field);
+    // Typed text is the user's to check, never completed or made an item.
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setCompleter(nullptr);
+    QObject::connect(combo, &QComboBox::activated, &page,
+                     [this, field](int index) { Picked(field, index); });
+    OnFocusLost(combo, [this, field](Qt::FocusReason reason) { FocusLost(field, reason); });
+  }
+  QObject::connect(ui_->dvbButton, &QPushButton::clicked, &page, [this] { Preset(); });
+}
+
+void RsParametersPage::OnPageOpened() {
+  leaving_ = false;
+  form_.Initialise();
+  ShowForm();
+}
+
+void RsParametersPage::ReadTexts() {
+  for (ParameterField field : kFields) form_.SetText(field, Combo(field)->currentText().toStdString());
+}
+
+void RsParametersPage::ShowForm() {
+  if (!ui_ || !dialog()) return;
+  for (ParameterField field : kFields) {
+    // The bits list comes with the form and is never rebuilt.
+    const std::vector<int>* items = field == ParameterField::kBits ? nullptr : &form_.items(field);
+    ShowField(*Combo(field), items, form_.text(field));
+  }
+}
+
+bool RsParametersPage::Check(ParameterField field) {
+  const Raised busy(busy_);
+  ReadTexts();
+  const bool corrected = form_.FocusLost(field);
+  ShowForm();
+  RefreshPreview();
+  return corrected;
+}
+
+void RsParametersPage::FocusLost(ParameterField field, Qt::FocusReason reason) {
+  if (busy_ || leaving_ || !dialog()) return;
+  // A click on "Cancel" leaves without a check.
+  QWidget* to = QApplication::focusWidget();
+  if (reason == Qt::MouseFocusReason && to && to->objectName() == QLatin1String("cancelButton")) {
+    return;
+  }
+  Check(field);
+}
+
+void RsParametersPage::Picked(ParameterField field, int index) {
+  if (busy_ || index < 0) return;
+  const Raised busy(busy_);
+  ReadTexts();
+  form_.Picked(field, Combo(field)->itemText(index).toStdString());
+  ShowForm();
+  RefreshPreview();
+}
+
+void RsParametersPage::Preset() {
+  if (busy_) return;
+  const Raised busy(busy_);
+  form_.Preset();
+  ShowForm();
+  RefreshPreview();
+}
+
+bool RsParametersPage::MayLeave() {
+  if (busy_) return false;
+  QWidget* focus = QApplication::focusWidget();
+  for (ParameterField field : kFields) {
+    QComboBox* combo = Combo(field);
+    if (focus && (focus == combo || combo->isAncestorOf(focus))) return !Check(field);
+  }
+  return true;
+}
+
+template <class Act>
+void RsParametersPage::LeaveChecked(Act leave) {
+  if (!dialog() || !MayLeave()) return;
+  leaving_ = true;
+  leave();
+  // A page that stays open (nothing in this wizard refuses) checks again.
+  if (dialog() && dialog()->isVisible()) leaving_ = false;
+}
+
+void RsParametersPage::OnBack() {
+  LeaveChecked([this] { RsPage::OnBack(); });
+}
+
+void RsParametersPage::OnNext() {
+  LeaveChecked([this] { RsPage::OnNext(); });
+}
+
+void RsParametersPage::OnFinish() {
+  LeaveChecked([this] { RsPage::OnFinish(); });
+}
+
+void RsParametersPage::OnAccept() {
+  LeaveChecked([this] { RsPage::OnAccept(); });
+}
+
+void RsParametersPage::OnCancel() {
+  leaving_ = true;
+  RsPage::OnCancel();
+}
+
+}  // namespace codexel
