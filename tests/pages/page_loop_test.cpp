@@ -153,14 +153,16 @@ struct CancelCase {
 
 class CancelTest : public PageLoopTest, public ::testing::WithParamInterface<CancelCase> {};
 
-TEST_P(CancelTest, DeletesTheWizardFileInEditModeToo) {
-  fake.files.files[kWizardFile] = "GENERATION: STANDARD\nPRIVATE: Enc_Dec NUMERIC \"1\"\n";
+TEST_P(CancelTest, KeepsTheEditedWizardFileAsABackup) {
+  const std::string block = "GENERATION: STANDARD\nPRIVATE: Enc_Dec NUMERIC \"1\"\n";
+  fake.files.files[kWizardFile] = block;
   ModalDriver driver;
   driver.Click("nextButton");
   GetParam().act(driver);
   EXPECT_EQ(Run(Pages(3), {}, driver), 2);  // no -n: edit mode reads the file first
   EXPECT_FALSE(Written());
-  EXPECT_EQ(fake.files.removed, std::vector<std::string>{kWizardFile});
+  EXPECT_EQ(fake.files.files[std::string(kWizardFile) + ".bak"], block);
+  EXPECT_TRUE(fake.files.removed.empty());
   EXPECT_TRUE(fake.files.written.empty());
   EXPECT_TRUE(fake.messages.shown.empty());
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 
 #include "rs_engine/rs_wizard_app.h"
@@ -16,6 +17,7 @@ namespace {
 
 using Args = std::vector<std::string>;
 using testing::FakeServices;
+using testing::MemoryFileSystem;
 
 // ---- Command line ----
 
@@ -402,32 +404,43 @@ TEST_F(GeneratorRunTest, EditRewritesUnchangedAndAppliesOptions) {
   EXPECT_NE(block.find("PRIVATE: GENSTART_V NUMERIC \"7\"\n"), std::string::npos);
 }
 
-TEST_F(GeneratorRunTest, VectorFileFailureLeavesTheWizardFileAlone) {
+// Whichever file fails, and however, nothing is put in place: the paths
+// printed are those written, so none is printed.
+struct GenFailureCase {
+  const char* name;
+  const char* path;
+  std::map<std::string, bool> MemoryFileSystem::*failure;
+  const char* reason;
+};
+
+class GenFailureTest : public GeneratorRunTest,
+                       public ::testing::WithParamInterface<GenFailureCase> {};
+
+TEST_P(GenFailureTest, LeavesEveryFileAsItWas) {
+  const GenFailureCase& c = GetParam();
   fakes_.files.files["/w/rs.cnx"] = "old";
-  fakes_.files.fail_open["/w/rs.vec"] = true;
+  fakes_.files.files["/w/rs.vec"] = "old vectors";
+  (fakes_.files.*c.failure)[c.path] = true;
   EXPECT_EQ(Run({"--decoder", "/w/rs.tdf"}), 1);
-  EXPECT_EQ(err_.str(), "codexel-gen: /w/rs.vec: Permission denied\n");
-  EXPECT_EQ(out_.str(), "/w/inv_4_19.hex\n") << "the memory file was written before";
-  EXPECT_EQ(fakes_.files.files["/w/rs.cnx"], "old");
+  EXPECT_EQ(err_.str(), std::string("codexel-gen: ") + c.path + ": " + c.reason + "\n");
+  EXPECT_EQ(out_.str(), "");
+  EXPECT_EQ(fakes_.files.files, (std::map<std::string, std::string>{
+                                    {"/w/rs.cnx", "old"}, {"/w/rs.vec", "old vectors"}}));
   EXPECT_TRUE(fakes_.messages.shown.empty());
 }
 
-TEST_F(GeneratorRunTest, MemoryFileFailureWritesNothingElse) {
-  fakes_.files.fail_write["/w/inv_4_19.hex"] = true;
-  EXPECT_EQ(Run({"--decoder", "/w/rs.tdf"}), 1);
-  EXPECT_EQ(err_.str(), "codexel-gen: /w/inv_4_19.hex: No space left on device\n");
-  EXPECT_EQ(out_.str(), "");
-  EXPECT_TRUE(fakes_.files.files.empty());
-}
-
-TEST_F(GeneratorRunTest, WizardFileFailureIsAnError) {
-  fakes_.files.files["/w/rs.cnx"] = "old";
-  fakes_.files.fail_write["/w/rs.cnx"] = true;
-  EXPECT_EQ(Run({"/w/rs.tdf"}), 1);
-  EXPECT_EQ(err_.str(), "codexel-gen: /w/rs.cnx: No space left on device\n");
-  EXPECT_EQ(out_.str(), "/w/rs.vec\n");
-  EXPECT_EQ(fakes_.files.files["/w/rs.cnx"], "old") << "replaced atomically or not at all";
-}
+INSTANTIATE_TEST_SUITE_P(
+    Files, GenFailureTest,
+    ::testing::Values(
+        GenFailureCase{"MemoryFileWrite", "/w/inv_4_19.hex", &MemoryFileSystem::fail_write,
+                       "No space left on device"},
+        GenFailureCase{"VectorFileOpen", "/w/rs.vec", &MemoryFileSystem::fail_open,
+                       "Permission denied"},
+        GenFailureCase{"WizardFileWrite", "/w/rs.cnx", &MemoryFileSystem::fail_write,
+                       "No space left on device"},
+        GenFailureCase{"PutInPlace", "/w/rs.vec", &MemoryFileSystem::fail_commit,
+                       "Input/output error"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(GeneratorRunTest, ListWritesNothing) {
   ASSERT_EQ(Run({"--list", "--decoder", "-m", "5", "/w/rs.vhd"}), 0);
