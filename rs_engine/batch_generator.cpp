@@ -199,6 +199,18 @@ class GenWizardApp : public RsWizardApp {
   std::ostream& err_;
 };
 
+// Whether an existing variation's model records any of the RS values.
+bool RecordsRsVariation(const WizardInfoModel& model) {
+  for (const char* name : {"Enc_Dec", "Disc_Stream", "Fast_Small", "Eras_Stnd", "GENSTART_V",
+                           "generate_vectorfile"}) {
+    if (model.private_values.FindByName(name)) return true;
+  }
+  for (const char* name : {"m", "n", "check", "irrpol"}) {
+    if (model.constants.FindByName(name)) return true;
+  }
+  return false;
+}
+
 std::string TrimLeadingSpace(const std::string& text) {
   const std::size_t first = text.find_first_not_of(" \t\n\v\f\r");
   return first == std::string::npos ? std::string() : text.substr(first);
@@ -211,6 +223,10 @@ std::optional<std::string> CheckDesignPath(const GenOptions& options) {
   if (!IsDesignExtension(parts.extension)) {
     return options.design_path +
            ": illegal extension in design file name: it must end in .tdf, .vhd or .v";
+  }
+  // "dir/.tdf" would give the files the names ".cnx" and ".vec".
+  if (parts.base_name.empty()) {
+    return options.design_path + ": the design file name has nothing before its extension";
   }
   return std::nullopt;
 }
@@ -232,6 +248,13 @@ int Generate(const GenOptions& options, TextMetrics& metrics, FileSystem& files,
   // Edit mode reads the variation exactly as the wizard does; an unreadable
   // file is reported through the message service.
   if (options.edit && !app.ReadExistingVariation()) return 1;
+  if (options.edit && !RecordsRsVariation(app.model())) {
+    // Empty, binary or another plug-in's file: say so rather than pass the
+    // defaults off as the variation that was asked for.
+    err << kGenProgramName << ": warning: " << NativeSeparators(app.WizardFilePath())
+        << " records no RS variation; the new-variation defaults were used\n";
+    app.parameters() = RsParameters{};
+  }
 
   RsParameters parameters = app.parameters();
   if (auto error = ApplyGenOptions(options, parameters)) {

@@ -356,7 +356,7 @@ TEST_F(GeneratorRunTest, QuietPrintsNothing) {
 
 TEST_F(GeneratorRunTest, CommandLineErrorsWriteNothingAndStartNoPlatform) {
   for (const Args& args : {Args{"--bogus", "/w/rs.tdf"}, Args{"/w/rs.vhdl"}, Args{"/w/rs.TDF"},
-                           Args{"/w/rs"}, Args{""}, Args{" "}, Args{}}) {
+                           Args{"/w/rs"}, Args{"/w/.tdf"}, Args{""}, Args{" "}, Args{}}) {
     EXPECT_EQ(Run(args), 1);
     const std::string err = err_.str();
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
@@ -367,6 +367,9 @@ TEST_F(GeneratorRunTest, CommandLineErrorsWriteNothingAndStartNoPlatform) {
   EXPECT_EQ(err_.str(),
             "codexel-gen: /w/rs.vhdl: illegal extension in design file name: it must end in "
             ".tdf, .vhd or .v\n");
+  Run({"/w/.tdf"});
+  EXPECT_EQ(err_.str(),
+            "codexel-gen: /w/.tdf: the design file name has nothing before its extension\n");
   EXPECT_EQ(platform_starts_, 0);
   EXPECT_TRUE(fakes_.files.files.empty());
   EXPECT_EQ(out_.str(), "");
@@ -441,6 +444,24 @@ INSTANTIATE_TEST_SUITE_P(
         GenFailureCase{"PutInPlace", "/w/rs.vec", &MemoryFileSystem::fail_commit,
                        "Input/output error"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(GeneratorRunTest, EditOfAFileWithoutAVariationWarnsAndUsesTheDefaults) {
+  ASSERT_EQ(Run({"--quiet", "/new/rs.tdf"}), 0);
+  for (const std::string& text :
+       {std::string(), std::string("\0\xff\x01PK\n\x7f", 7),
+        std::string("GENERATION: STANDARD\nPRIVATE: other NUMERIC \"1\"\n")}) {
+    fakes_.files.files["/w/rs.cnx"] = text;
+    ASSERT_EQ(Run({"--edit", "--quiet", "/w/rs.tdf"}), 0);
+    EXPECT_EQ(err_.str(),
+              "codexel-gen: warning: /w/rs.cnx records no RS variation; the new-variation "
+              "defaults were used\n");
+    EXPECT_EQ(fakes_.files.files["/w/rs.cnx"], fakes_.files.files["/new/rs.cnx"]);
+  }
+  // One recorded value is a variation: edit mode's defaults fill the rest.
+  fakes_.files.files["/w/rs.cnx"] = "CONSTANT: m NUMERIC \"5\"\n";
+  ASSERT_EQ(Run({"--edit", "--quiet", "/w/rs.tdf"}), 0);
+  EXPECT_EQ(err_.str(), "");
+}
 
 TEST_F(GeneratorRunTest, ListWritesNothing) {
   ASSERT_EQ(Run({"--list", "--decoder", "-m", "5", "/w/rs.vhd"}), 0);
