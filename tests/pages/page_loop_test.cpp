@@ -267,6 +267,17 @@ INSTANTIATE_TEST_SUITE_P(Options, PlacementTest,
                                            PlacementCase{{"-x640"}, {640, 100}, 1},
                                            PlacementCase{{"-y500"}, {100, 500}, 1}));
 
+TEST_F(PageLoopTest, ExtremeCornersPlaceThePagesWithoutWrappingAround) {
+  ModalDriver driver;
+  driver.Click("nextButton").Click("finishButton");
+  EXPECT_EQ(Run(Pages(2), {"-n", "-x-2147483648", "-y2147483647"}, driver), 0);
+  ASSERT_EQ(driver.seen().size(), 2u);
+  for (const auto& seen : driver.seen()) {
+    EXPECT_LT(seen.geometry.right(), 0) << "left of the corner, not wrapped to the right";
+    EXPECT_GT(seen.geometry.top(), 0) << "above the corner, not wrapped to the top";
+  }
+}
+
 TEST_F(PageLoopTest, FirstPageCentredAndOthersFollowItsCorner) {
   std::vector<PageSetup> pages = {{{200, 100}, "", true}, {{400, 300}, "", true}};
   ModalDriver driver;
