@@ -344,9 +344,16 @@ TEST_P(FileFaultTest, LeavesTheOldFilesOrAWholeVariation) {
   const Snapshot reference = Take(clean.path());
   std::set<std::string> names = Names(before);
   for (const std::string& name : Names(reference)) {
-    names.insert(name);
-    EXPECT_TRUE(ReadFile((work.path() / name).string()) == ReadFile((clean.path() / name).string()))
+    const fs::path path = work.path() / name;
+    EXPECT_TRUE(ReadFile(path.string()) == ReadFile((clean.path() / name).string()))
         << name << " is not the clean run's";
+    if (!names.count(name)) {
+      const mode_t mask = ::umask(0);
+      ::umask(mask);
+      EXPECT_EQ(fs::status(path).permissions(), static_cast<fs::perms>(0666 & ~mask))
+          << "a new " << name << " has the ordinary permissions";
+    }
+    names.insert(name);
   }
   names.insert(c.extra_names.begin(), c.extra_names.end());
   EXPECT_EQ(Names(Take(work.path())), names) << "no temporary file is left behind";
