@@ -89,8 +89,6 @@ CASES = [
     ("edit mode on a pipe", {"rs.cnx": PIPE}, [], None, HOST_TITLE, 1, None, None, True),
     ("cancel in edit mode", {"rs.cnx": OLD_BLOCK, "rs.cnx.bak": "an older backup\n"}, [],
      click(CANCEL), None, 2, {"rs.cnx.bak": OLD_BLOCK.encode()}, None, False),
-    ("escape in edit mode", {"rs.cnx": OLD_BLOCK}, [], press("Escape"), None, 2,
-     {"rs.cnx.bak": OLD_BLOCK.encode()}, None, False),
 ]
 
 
