@@ -27,8 +27,8 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from xdriver import (CANCEL, FINISH, HOST_TITLE, TITLE_START, WAIT_SECONDS,  # noqa: E402
-                     Failure, click_button, press, start_xvfb, stop, wait_for_window, x_env,
-                     xdotool)
+                     Failure, click_button, outcome, press, run_binary_test, stop,
+                     wait_for_window, x_env, xdotool)
 
 OLD_BLOCK = ("GENERATION: STANDARD\nVERSION: WM1.0\nMODULE: rs_std_dsc\n\n"
              'PRIVATE: Enc_Dec NUMERIC "0"\nPRIVATE: Disc_Stream NUMERIC "1"\n\n'
@@ -97,7 +97,9 @@ def run_case(codexel, display, case):
     env = x_env(display)
     work = tempfile.mkdtemp(prefix="codexel-files-")
     program = None
-    try:
+
+    def check():
+        nonlocal program
         make(work, before)
         expected = snapshot(work) if after is None else after
         program = subprocess.Popen(
@@ -121,33 +123,14 @@ def run_case(codexel, display, case):
         found = snapshot(work)
         if found != expected:
             raise Failure(f"files {found}, expected {expected}")
-        print(f"ok   {name}")
-        return True
-    except (Failure, subprocess.TimeoutExpired) as error:
-        print(f"FAIL {name}: {error}")
-        return False
+
+    try:
+        return outcome(name, check)
     finally:
         stop(program)
         shutil.rmtree(work, ignore_errors=True)
 
 
-def main():
-    if len(sys.argv) != 2:
-        print(__doc__)
-        return 2
-    for tool in ("Xvfb", "xdotool"):
-        if not shutil.which(tool):
-            print(f"FAIL {tool} is not installed (scripts/install-deps installs it)")
-            return 1
-    xvfb, display = start_xvfb()
-    try:
-        results = [run_case(sys.argv[1], display, case) for case in CASES]
-    finally:
-        stop(xvfb)
-    passed = sum(results)
-    print(f"{passed} passed, {len(results) - passed} failed")
-    return 0 if all(results) else 1
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_binary_test(
+        __doc__, lambda codexel, display: [run_case(codexel, display, c) for c in CASES]))
