@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <QString>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -51,6 +52,9 @@ void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& text) 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A write beyond the file-size limit fails with an error that is
+  // reported, instead of ending the process halfway.
+  std::signal(SIGXFSZ, SIG_IGN);
   // Every argument is the generator's own; Qt sees none of them.
   const std::vector<std::string> args(argv + 1, argv + argc);
   int qt_argc = 1;

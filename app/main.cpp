@@ -2,6 +2,7 @@
 // services and hands the arguments to its start-up.
 
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -24,6 +25,9 @@ bool DisplayAvailable() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A write beyond the file-size limit fails with an error that is
+  // reported, instead of ending the process halfway.
+  std::signal(SIGXFSZ, SIG_IGN);
   // The wizard's own grammar reads every argument; Qt sees none of them.
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (!DisplayAvailable()) {

@@ -36,7 +36,8 @@ void BM_LargestDecoderVariation(benchmark::State& state) {
     RsEngine engine = BuiltEngine(p);
     benchmark::DoNotOptimize(engine.inverse_of_power(engine.genstart()));
     benchmark::DoNotOptimize(engine.inverse(2));
-    if (create_dec_files(engine, p, "/bench/", "codec", ".tdf", files)) {
+    const auto batch = files.StartBatch();
+    if (create_dec_files(engine, p, "/bench/", "codec", ".tdf", *batch) || batch->Commit()) {
       state.SkipWithError("an extra file failed");
     }
     benchmark::DoNotOptimize(engine.negroot);
@@ -52,7 +53,8 @@ void BM_LargestEncoderVariation(benchmark::State& state) {
   testing::MemoryFileSystem files;
   for (auto _ : state) {
     RsEngine engine = BuiltEngine(p);
-    if (create_enc_files(engine, p, "/bench/", "codec", ".tdf", files)) {
+    const auto batch = files.StartBatch();
+    if (create_enc_files(engine, p, "/bench/", "codec", ".tdf", *batch) || batch->Commit()) {
       state.SkipWithError("the vector file failed");
     }
     benchmark::DoNotOptimize(engine.cw);

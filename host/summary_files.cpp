@@ -23,8 +23,7 @@ std::vector<std::string> SummaryFileLines(const std::string& file_list,
     if (end == std::string::npos) end = file_list.size();
     const std::string name = file_list.substr(begin, end - begin);
     if (!name.empty()) {
-      const bool has_directory = name.find_first_of("/\\:") != std::string::npos;
-      lines.push_back(NativeSeparators(has_directory ? name : directory + name));
+      lines.push_back(NativeSeparators(HasDirectory(name) ? name : directory + name));
     }
     begin = end + 1;
   }

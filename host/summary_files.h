@@ -14,8 +14,9 @@ std::string SummaryFileList(const std::string& base_name, const std::string& ext
                             bool symbol);
 
 // The lines of the file list: the list split at every '$' and line feed,
-// empty pieces skipped; a name without '/', '\' or ':' is joined to
-// `directory`. Shown with the platform's separators.
+// empty pieces skipped; a name without a directory of its own ('/' here;
+// also '\' or ':' on Windows) is joined to `directory`. Shown with the
+// platform's separators.
 std::vector<std::string> SummaryFileLines(const std::string& file_list,
                                           const std::string& directory);
 

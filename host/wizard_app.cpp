@@ -165,9 +165,9 @@ int WizardApp::Run(const std::vector<std::string>& args) {
     return 1;
   }
   const int result = RunPageLoop(command_line_.first_page_offset);
-  FinishRun(result);
+  const int status = FinishRun(result);
   DestroyPages();
-  return result;
+  return status;
 }
 
 bool WizardApp::Begin() {
@@ -222,14 +222,32 @@ bool WizardApp::WriteWizardInfo(std::ostream& out) {
   return true;
 }
 
+FileBatch& WizardApp::pending_files() {
+  if (!pending_files_) pending_files_ = services_.files.StartBatch();
+  return *pending_files_;
+}
+
 void WizardApp::WriteWizardFile() {
+  write_failed_ = false;
   model_.ClearWizardInfo();
+  // The plug-in stages its extra files while it fills the model; they and
+  // the wizard information file are put in place together, that file last.
+  pending_files_ = services_.files.StartBatch();
   StorePagesIntoModel();
-  if (design_path_.empty()) return;
-  const std::string path = WizardFilePath();
-  const WriteOutcome outcome = services_.files.WriteFile(
-      path, [this](std::ostream& out) { WriteWizardInfo(out); }, WriteMode::kAtomic);
-  if (!outcome.ok()) ReportWizardFileFailure(path, outcome);
+  std::unique_ptr<FileBatch> files = std::move(pending_files_);
+  std::optional<FileFailure> failure;
+  if (!design_path_.empty()) {
+    const std::string path = WizardFilePath();
+    const WriteOutcome staged =
+        files->Stage(path, [this](std::ostream& out) { WriteWizardInfo(out); });
+    if (!staged.ok()) failure = FileFailure{path, staged};
+  }
+  if (!failure) failure = files->Commit();
+  files.reset();  // nothing staged outlives the write
+  if (failure) {
+    write_failed_ = true;
+    ReportWizardFileFailure(failure->path, failure->outcome);
+  }
 }
 
 void WizardApp::ReportWizardFileFailure(const std::string& path, const WriteOutcome&) {
@@ -275,12 +293,21 @@ int WizardApp::RunPageLoop(int offset) {
   return result;
 }
 
-void WizardApp::FinishRun(int navigation_result) {
+int WizardApp::FinishRun(int navigation_result) {
   if (navigation_result == kNavFinish || navigation_result == kNavBack) {
     WriteWizardFile();
+    // The caller must not build a variation from a stale or missing file.
+    if (write_failed_) return 1;
   } else if (navigation_result == kNavCancel) {
-    services_.files.Remove(WizardFilePath());
+    const std::string path = WizardFilePath();
+    if (new_file_) {
+      services_.files.Remove(path);
+    } else {
+      // An edited variation may be the only copy: it is kept as a backup.
+      services_.files.Rename(path, path + ".bak");
+    }
   }
+  return navigation_result;
 }
 
 void WizardApp::DestroyPages() {

@@ -88,8 +88,10 @@ class WizardApp {
 
   // The page loop; returns the navigation result that ends the run.
   int RunPageLoop(int offset);
-  // Writes the wizard information file (0, -1) or deletes it (2).
-  void FinishRun(int navigation_result);
+  // Writes the wizard information file (0, -1), or on Cancel (2) deletes
+  // it, or in edit mode renames it to "<name>.cnx.bak". Returns the exit
+  // status: the navigation result, or 1 when the files could not be written.
+  int FinishRun(int navigation_result);
   void DestroyPages();
 
   // Edit mode's reading: the wizard information file beside the design into
@@ -119,6 +121,12 @@ class WizardApp {
   PageInterface* page(int slot) const;
   int navigation_result() const { return navigation_result_; }
   std::string WizardFilePath() const;
+  // Whether the last WriteWizardFile failed (and reported it).
+  bool write_failed() const { return write_failed_; }
+  // The files of the variation being written: the plug-in stages its extra
+  // files here while WriteWizardFile has it store the pages into the model.
+  FileBatch& pending_files();
+  void DiscardPendingFiles() { pending_files_.reset(); }
 
   // Direct setters for tools that assemble a run without a command line.
   void SetDesignPath(const std::string& path);
@@ -126,7 +134,8 @@ class WizardApp {
   void set_symbol_flag(bool value) { command_line_.symbol = value; }
 
  protected:
-  // Reports a wizard information file that could not be written.
+  // Reports a file of the variation that could not be written: the wizard
+  // information file, or an extra file that could not be put in place.
   virtual void ReportWizardFileFailure(const std::string& path, const WriteOutcome& outcome);
 
  private:
@@ -145,6 +154,8 @@ class WizardApp {
   std::string help_file_path_;
   bool new_file_ = false;
   int navigation_result_ = 1;
+  std::unique_ptr<FileBatch> pending_files_;
+  bool write_failed_ = false;
 };
 
 }  // namespace codexel

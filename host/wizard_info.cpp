@@ -219,23 +219,28 @@ namespace {
 constexpr std::size_t kLineBuffer = 256;  // lines are read in pieces of 255 characters
 constexpr int kMaxValueJoins = 99;
 
-// Splits the input into the pieces a 256-byte line buffer takes, one after
-// the other. A carriage return right before a line feed belongs to the line
-// end, as a text-mode read on a CR LF platform would deliver it.
-std::vector<std::string> ReadPieces(std::istream& in) {
-  std::vector<std::string> pieces;
+// Hands the input, piece by piece, to `parse`: the pieces a 256-byte line
+// buffer takes, one after the other. A carriage return right before a line
+// feed belongs to the line end, as a text-mode read on a CR LF platform would
+// deliver it. Only one piece is held at a time, whatever the input's size.
+template <typename Parse>
+void ForEachPiece(std::istream& in, Parse parse) {
+  std::streambuf* source = in.rdbuf();
+  if (!source) return;
+  using Traits = std::char_traits<char>;
   std::string piece;
-  char c;
-  while (in.get(c)) {
-    if (c == '\r' && in.peek() == '\n') continue;
-    piece += c;
+  piece.reserve(kLineBuffer);
+  for (Traits::int_type c = source->sbumpc(); !Traits::eq_int_type(c, Traits::eof());
+       c = source->sbumpc()) {
+    if (c == '\r' && Traits::eq_int_type(source->sgetc(), '\n')) continue;
+    piece += Traits::to_char_type(c);
     if (c == '\n' || piece.size() == kLineBuffer - 1) {
-      pieces.push_back(std::move(piece));
+      parse(piece);
       piece.clear();
     }
   }
-  if (!piece.empty()) pieces.push_back(std::move(piece));
-  return pieces;
+  if (!piece.empty()) parse(piece);
+  in.setstate(std::ios::eofbit);
 }
 
 class Tokens {
@@ -277,9 +282,9 @@ std::string ReadValue(Tokens& tokens) {
 }  // namespace
 
 void ReadWizardInfoBlock(std::istream& in, WizardInfoModel& model) {
-  for (const std::string& piece : ReadPieces(in)) {
+  ForEachPiece(in, [&model](const std::string& piece) {
     Tokens tokens(piece);
-    if (tokens.empty()) continue;
+    if (tokens.empty()) return;
     const std::string keyword = tokens.Next();
     WizardInfoTable* value_table = keyword == "PRIVATE:"     ? &model.private_values
                                    : keyword == "CONSTANT:"  ? &model.constants
@@ -306,7 +311,7 @@ void ReadWizardInfoBlock(std::istream& in, WizardInfoModel& model) {
       }
       model.connections.Add(record);
     }
-  }
+  });
 }
 
 }  // namespace codexel

@@ -93,6 +93,14 @@ void GroupButtons(QDialog& page, QPushButton* first, QPushButton* second) {
 // Centre of [begin, begin + extent), halved toward zero like the corners.
 int Centre(int begin, int extent) { return (begin + begin + extent) / 2; }
 
+// The left (or top) edge of a page `extent` wide whose far edge is at
+// `corner`: worked out in 64 bits and kept within a range far beyond any
+// screen, so that the extreme -x and -y values cannot overflow.
+int PageOrigin(int corner, int extent) {
+  constexpr long long kLimit = 1LL << 24;
+  return static_cast<int>(std::clamp(static_cast<long long>(corner) - extent, -kLimit, kLimit));
+}
+
 }  // namespace
 
 QFont PageFont() {
@@ -164,7 +172,7 @@ void WizardPage::PlacePage() {
   const int w = rect.width();
   const int h = rect.height();
   if (host.placement_flag) {
-    SetPageRect(QRect(host.placement_x - w, host.placement_y - h, w, h));
+    SetPageRect(QRect(PageOrigin(host.placement_x, w), PageOrigin(host.placement_y, h), w, h));
     return;
   }
   // Pages have no owner window: centre over the desktop.

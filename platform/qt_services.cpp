@@ -1,8 +1,6 @@
 #include "platform/qt_services.h"
 
-#include <fcntl.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -14,14 +12,11 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QUrl>
-#include <cerrno>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "platform/qt_font.h"
 
@@ -80,87 +75,6 @@ void SocketCallerNotifier::Post(int thread_id, int message, int x, int y) {
   (void)::sendto(fd, payload.data(), payload.size(), MSG_DONTWAIT,
                  reinterpret_cast<const sockaddr*>(&address), address_length);
   ::close(fd);
-}
-
-// ---- Files ----
-
-namespace {
-
-std::string ErrorText(int error) { return std::strerror(error); }
-
-// Writes all bytes; returns 0 or the errno of the failure.
-int WriteAll(int fd, const std::string& data) {
-  std::size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return 0;
-}
-
-mode_t FileMode() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
-}  // namespace
-
-bool PosixFileSystem::Exists(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0;
-}
-
-bool PosixFileSystem::Remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
-
-std::unique_ptr<std::istream> PosixFileSystem::OpenForReading(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return nullptr;
-  auto in = std::make_unique<std::ifstream>(path, std::ios::binary);
-  if (!in->is_open()) return nullptr;
-  return in;
-}
-
-WriteOutcome PosixFileSystem::WriteFile(const std::string& path,
-                                        const std::function<void(std::ostream&)>& write,
-                                        WriteMode mode) {
-  using Failure = WriteOutcome::Failure;
-  std::ostringstream buffer;
-  write(buffer);
-  const std::string data = buffer.str();
-
-  if (mode == WriteMode::kReplace) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return {Failure::kOpen, ErrorText(errno)};
-    struct stat info {};
-    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    int error = WriteAll(fd, data);
-    if (::close(fd) != 0 && error == 0) error = errno;
-    if (error != 0) {
-      // Never leave a truncated file behind; a device or pipe is no file of ours.
-      if (regular) ::unlink(path.c_str());
-      return {Failure::kWrite, ErrorText(error)};
-    }
-    return {};
-  }
-
-  std::string temp = path + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return {Failure::kOpen, ErrorText(errno)};
-  int error = WriteAll(fd, data);
-  if (error == 0 && ::fchmod(fd, FileMode()) != 0) error = errno;
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temp.c_str());
-    return {Failure::kWrite, ErrorText(error)};
-  }
-  return {};
 }
 
 // ---- Process ----

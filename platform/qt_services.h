@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/posix_files.h"
 #include "platform/services.h"
 
 class QWidget;
@@ -24,16 +25,6 @@ class SocketCallerNotifier : public CallerNotifier {
  public:
   void Post(int thread_id, int message, int x, int y) override;
   static std::string SocketName(int thread_id);
-};
-
-class PosixFileSystem : public FileSystem {
- public:
-  bool Exists(const std::string& path) override;
-  bool Remove(const std::string& path) override;
-  std::unique_ptr<std::istream> OpenForReading(const std::string& path) override;
-  WriteOutcome WriteFile(const std::string& path,
-                         const std::function<void(std::ostream&)>& write,
-                         WriteMode mode) override;
 };
 
 class QtProcessServices : public ProcessServices {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/text_metrics.h"
@@ -27,16 +28,40 @@ class CallerNotifier {
   virtual void Post(int thread_id, int message, int x, int y) = 0;
 };
 
-enum class WriteMode {
-  kReplace,  // open the path itself, truncating it
-  kAtomic,   // write a temporary file beside it and rename it over the path
-};
-
 struct WriteOutcome {
   enum class Failure { kNone, kOpen, kWrite };
   Failure failure = Failure::kNone;
   std::string reason;  // the system's text for the failure
   bool ok() const { return failure == Failure::kNone; }
+};
+
+// A file of a set that could not be written, and why.
+struct FileFailure {
+  std::string path;
+  WriteOutcome outcome;
+};
+
+// Files written all together or not at all, such as the files of one
+// variation. Stage produces one file's bytes and writes them to a temporary
+// file beside the file it replaces; Commit then puts every staged file in
+// place, in the order staged. Whatever fails, every existing file keeps its
+// bytes and no temporary file is left behind. A symbolic link is followed:
+// the file it names is replaced and the link stays. Only regular files are
+// replaced; a directory, pipe or device is refused, and so is an existing
+// file the user may not write.
+class FileBatch {
+ public:
+  // Discards whatever was staged and not committed.
+  virtual ~FileBatch() = default;
+  // Checks `path` and writes the bytes `write` produces; every write, the
+  // flush and the close are checked. On failure nothing of `path` is kept.
+  virtual WriteOutcome Stage(const std::string& path,
+                             const std::function<void(std::ostream&)>& write) = 0;
+  // Puts the staged files in place; on failure the files put in place get
+  // their old bytes back and the failed file is named.
+  virtual std::optional<FileFailure> Commit() = 0;
+  // Removes the staged files; the batch is empty afterwards.
+  virtual void Discard() = 0;
 };
 
 class FileSystem {
@@ -45,14 +70,13 @@ class FileSystem {
   virtual bool Exists(const std::string& path) = 0;
   // Deletes the file; false when there was none or it could not be deleted.
   virtual bool Remove(const std::string& path) = 0;
-  // Opens a file for reading; null when it cannot be opened.
+  // Renames `from` to `to`, replacing a file `to`; false when it failed.
+  virtual bool Rename(const std::string& from, const std::string& to) = 0;
+  // Opens a regular file for reading; null when it cannot be opened or is
+  // no regular file (a pipe or device is never opened).
   virtual std::unique_ptr<std::istream> OpenForReading(const std::string& path) = 0;
-  // Creates or replaces `path` with the bytes `write` produces. Every write
-  // and the close are checked; when anything fails, no partial file is left
-  // under `path` (an atomic replace leaves the old file untouched).
-  virtual WriteOutcome WriteFile(const std::string& path,
-                                 const std::function<void(std::ostream&)>& write,
-                                 WriteMode mode) = 0;
+  // An empty set of files to write together.
+  virtual std::unique_ptr<FileBatch> StartBatch() = 0;
 };
 
 class ProcessServices {

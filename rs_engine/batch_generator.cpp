@@ -175,24 +175,19 @@ class GenProcess : public ProcessServices {
 
 // The wizard's application object with its failure answers turned into
 // lines on standard error and exit status 1. An extra file that fails ends
-// the run before the wizard information file is written, as in the wizard.
+// the run before anything is put in place, as in the wizard.
 class GenWizardApp : public RsWizardApp {
  public:
   GenWizardApp(PlatformServices& services, std::ostream& err)
       : RsWizardApp(services, nullptr), err_(err) {}
 
-  const std::optional<std::string>& failed_extra_file() const { return failed_extra_file_; }
-  bool wizard_file_failed() const { return wizard_file_failed_; }
-
  protected:
   void ReportExtraFileFailure(const ExtraFileFailure& failure) override {
     Report(failure.path, failure.outcome);
-    failed_extra_file_ = failure.path;
     throw GenExit{1};
   }
   void ReportWizardFileFailure(const std::string& path, const WriteOutcome& outcome) override {
     Report(path, outcome);
-    wizard_file_failed_ = true;
   }
 
  private:
@@ -202,9 +197,19 @@ class GenWizardApp : public RsWizardApp {
   }
 
   std::ostream& err_;
-  std::optional<std::string> failed_extra_file_;
-  bool wizard_file_failed_ = false;
 };
+
+// Whether an existing variation's model records any of the RS values.
+bool RecordsRsVariation(const WizardInfoModel& model) {
+  for (const char* name : {"Enc_Dec", "Disc_Stream", "Fast_Small", "Eras_Stnd", "GENSTART_V",
+                           "generate_vectorfile"}) {
+    if (model.private_values.FindByName(name)) return true;
+  }
+  for (const char* name : {"m", "n", "check", "irrpol"}) {
+    if (model.constants.FindByName(name)) return true;
+  }
+  return false;
+}
 
 std::string TrimLeadingSpace(const std::string& text) {
   const std::size_t first = text.find_first_not_of(" \t\n\v\f\r");
@@ -218,6 +223,10 @@ std::optional<std::string> CheckDesignPath(const GenOptions& options) {
   if (!IsDesignExtension(parts.extension)) {
     return options.design_path +
            ": illegal extension in design file name: it must end in .tdf, .vhd or .v";
+  }
+  // "dir/.tdf" would give the files the names ".cnx" and ".vec".
+  if (parts.base_name.empty()) {
+    return options.design_path + ": the design file name has nothing before its extension";
   }
   return std::nullopt;
 }
@@ -239,6 +248,13 @@ int Generate(const GenOptions& options, TextMetrics& metrics, FileSystem& files,
   // Edit mode reads the variation exactly as the wizard does; an unreadable
   // file is reported through the message service.
   if (options.edit && !app.ReadExistingVariation()) return 1;
+  if (options.edit && !RecordsRsVariation(app.model())) {
+    // Empty, binary or another plug-in's file: say so rather than pass the
+    // defaults off as the variation that was asked for.
+    err << kGenProgramName << ": warning: " << NativeSeparators(app.WizardFilePath())
+        << " records no RS variation; the new-variation defaults were used\n";
+    app.parameters() = RsParameters{};
+  }
 
   RsParameters parameters = app.parameters();
   if (auto error = ApplyGenOptions(options, parameters)) {
@@ -264,27 +280,14 @@ int Generate(const GenOptions& options, TextMetrics& metrics, FileSystem& files,
     return 0;
   }
 
-  const std::vector<std::string> extra_files = app.ExtraFilePaths();
-  std::vector<std::string> written;
-  int status = 0;
-  try {
-    app.WriteWizardFile();
-    written = extra_files;
-    if (app.wizard_file_failed()) {
-      status = 1;
-    } else {
-      written.push_back(app.WizardFilePath());
-    }
-  } catch (const GenExit& exit) {
-    status = exit.status;
-    // The files before the one that failed are in place.
-    for (const std::string& path : extra_files) {
-      if (app.failed_extra_file() && path == *app.failed_extra_file()) break;
-      written.push_back(path);
-    }
-  }
+  // All files are put in place, or none (an extra file that fails throws
+  // GenExit out of the write).
+  std::vector<std::string> written = app.ExtraFilePaths();
+  app.WriteWizardFile();
+  if (app.write_failed()) return 1;
+  written.push_back(app.WizardFilePath());
   if (!options.quiet) PrintLines(out, written);
-  return status;
+  return 0;
 }
 
 }  // namespace
@@ -502,7 +505,7 @@ Information only (nothing is written):
 
 Values go after their option (-n 204, -n204, --irrpol 285, --irrpol=285);
 a later choice overrides an earlier one; "--" ends the options.
-Exit status: 0 done; 1 an error (a wrong option or value writes nothing).
+Exit status: 0 done; 1 an error (then no file is written or changed).
 )";
 }
 

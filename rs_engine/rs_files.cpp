@@ -89,9 +89,9 @@ void WriteStreamingDsin(std::ostream& out, const RsEngine& engine, long long per
   out << 10 * period + 200 * n + 100 << "> 0;\n";
 }
 
-std::optional<ExtraFileFailure> WriteExtraFile(FileSystem& files, const std::string& path,
+std::optional<ExtraFileFailure> WriteExtraFile(FileBatch& files, const std::string& path,
                                                const std::function<void(std::ostream&)>& write) {
-  WriteOutcome outcome = files.WriteFile(path, write, WriteMode::kReplace);
+  WriteOutcome outcome = files.Stage(path, write);
   if (outcome.ok()) return std::nullopt;
   return ExtraFileFailure{path, std::move(outcome)};
 }
@@ -205,7 +205,7 @@ std::optional<ExtraFileFailure> create_enc_files(RsEngine& engine, const RsParam
                                                  const std::string& design_directory,
                                                  const std::string& design_base_name,
                                                  const std::string& design_extension,
-                                                 FileSystem& files) {
+                                                 FileBatch& files) {
   LoadTestMessage(engine, 1);
   engine.encode();
   if (parameters.generate_vectorfile != 1) return std::nullopt;
@@ -219,7 +219,7 @@ std::optional<ExtraFileFailure> create_dec_files(RsEngine& engine, const RsParam
                                                  const std::string& design_directory,
                                                  const std::string& design_base_name,
                                                  const std::string& design_extension,
-                                                 FileSystem& files) {
+                                                 FileBatch& files) {
   const DecoderVectorOptions options{parameters.Fast_Small == 1, parameters.Eras_Stnd == 1,
                                      UsesBusRanges(design_extension)};
   engine.build_alog();

@@ -68,15 +68,13 @@ void WriteStreamingDecoderVectorFile(std::ostream& out, const RsEngine& engine,
 // ---- Creating the files ----
 
 // The first extra file that could not be written, with the reason.
-struct ExtraFileFailure {
-  std::string path;
-  WriteOutcome outcome;
-};
+using ExtraFileFailure = FileFailure;
 
 // Both take the code parameters (m, n, irrpol, r, genstart) from the engine,
 // which the caller has filled from `parameters`, and the flags from
-// `parameters`. Every write and the close are checked; a file that fails is
-// removed and returned, and nothing more is written. The caller reports it
+// `parameters`. The files are staged in `files`, to be put in place by the
+// caller together with the wizard information file; the first that fails is
+// returned and nothing more is staged. The caller reports it
 // (ExitOnExtraFileFailure in the wizard).
 
 // Encoder: encodes test message 1 (always) and, when generate_vectorfile is
@@ -86,17 +84,16 @@ std::optional<ExtraFileFailure> create_enc_files(RsEngine& engine, const RsParam
                                                  const std::string& design_directory,
                                                  const std::string& design_base_name,
                                                  const std::string& design_extension,
-                                                 FileSystem& files);
+                                                 FileBatch& files);
 
 // Decoder: fills alog, root and negroot, writes the memory file (always),
 // builds gg, encodes test message 1 and, when generate_vectorfile is 1,
-// writes the discrete or streaming vector file. A vector file that fails
-// leaves the memory file in place.
+// writes the discrete or streaming vector file.
 std::optional<ExtraFileFailure> create_dec_files(RsEngine& engine, const RsParameters& parameters,
                                                  const std::string& design_directory,
                                                  const std::string& design_base_name,
                                                  const std::string& design_extension,
-                                                 FileSystem& files);
+                                                 FileBatch& files);
 
 // ---- Reporting a failure ----
 

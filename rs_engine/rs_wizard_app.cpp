@@ -85,7 +85,11 @@ void RsWizardApp::LoadPagesFromModel() {
 }
 
 void RsWizardApp::StorePagesIntoModel() {
-  if (auto failure = StoreVariation()) ReportExtraFileFailure(*failure);
+  if (auto failure = StoreVariation()) {
+    // The report may end the process at once: nothing staged is left.
+    DiscardPendingFiles();
+    ReportExtraFileFailure(*failure);
+  }
 }
 
 void RsWizardApp::ReportExtraFileFailure(const ExtraFileFailure& failure) {
@@ -141,7 +145,7 @@ std::optional<ExtraFileFailure> RsWizardApp::StoreVariation() {
   if (encoder) {
     if (auto failure = create_enc_files(engine, p, host().design_directory,
                                         host().design_base_name, design_extension(),
-                                        services().files)) {
+                                        pending_files())) {
       return failure;
     }
     for (int i = 0; i < RsEngine::kGgCapacity; ++i) {
@@ -156,7 +160,7 @@ std::optional<ExtraFileFailure> RsWizardApp::StoreVariation() {
     StoreDecoderEntries(engine);
     if (auto failure = create_dec_files(engine, p, host().design_directory,
                                         host().design_base_name, design_extension(),
-                                        services().files)) {
+                                        pending_files())) {
       return failure;
     }
     for (int j = 0; j < RsEngine::kRootCapacity; ++j) {

@@ -79,8 +79,8 @@ class RsWizardApp : private RsWizardState, public WizardApp {
   void LayoutSymbol();
 
   // The store step without reporting: the model filled from the parameter
-  // set, the extra files written; the first file that failed, if any (the
-  // model is then incomplete and must not be written).
+  // set, the extra files staged in pending_files(); the first file that
+  // failed, if any (the model is then incomplete and must not be written).
   std::optional<ExtraFileFailure> StoreVariation();
 
   // The extra files the variation comes with, in the order they are written:

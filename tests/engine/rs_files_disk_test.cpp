@@ -55,7 +55,9 @@ TEST_F(DiskFilesTest, DecoderFilesReplaceWhatWasThere) {
   std::ofstream(dir_ / "codec.vec") << "an older and much longer vector file\n";
   const RsParameters p = StreamingDecoder();
   RsEngine engine = Built(p);
-  ASSERT_FALSE(create_dec_files(engine, p, Dir(), "codec", ".vhd", files_));
+  const auto batch = files_.StartBatch();
+  ASSERT_FALSE(create_dec_files(engine, p, Dir(), "codec", ".vhd", *batch));
+  ASSERT_FALSE(batch->Commit());
 
   RsEngine reference = Built(p);
   std::ostringstream hex;
@@ -72,7 +74,7 @@ TEST_F(DiskFilesTest, FolderThatDoesNotExistIsReportedWithItsPath) {
   const RsParameters p = StreamingDecoder();
   RsEngine engine = Built(p);
   const std::string missing = Dir() + "missing/";
-  const auto failure = create_dec_files(engine, p, missing, "codec", ".tdf", files_);
+  const auto failure = create_dec_files(engine, p, missing, "codec", ".tdf", *files_.StartBatch());
   ASSERT_TRUE(failure);
   EXPECT_EQ(failure->path, missing + "inv_8_285.hex");
   EXPECT_EQ(failure->outcome.failure, WriteOutcome::Failure::kOpen);

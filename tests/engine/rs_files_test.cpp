@@ -297,13 +297,18 @@ class CreateFilesTest : public ::testing::Test {
     engine = RsEngine(p);
     engine.build_alog();
     engine.build_gg();
-    return create_enc_files(engine, p, kDir, "codec", ext, fake.files);
+    return Committed(create_enc_files(engine, p, kDir, "codec", ext, *batch));
   }
   std::optional<ExtraFileFailure> CreateDec(const RsParameters& p) {
     engine = RsEngine(p);
     engine.build_alog();
     engine.build_gg();
-    return create_dec_files(engine, p, kDir, "codec", ".tdf", fake.files);
+    return Committed(create_dec_files(engine, p, kDir, "codec", ".tdf", *batch));
+  }
+  // The staged files are put in place unless one failed.
+  std::optional<ExtraFileFailure> Committed(std::optional<ExtraFileFailure> failure) {
+    if (!failure) failure = batch->Commit();
+    return failure;
   }
   static RsParameters Decoder(int disc_stream, int fast_small, int eras_stnd) {
     RsParameters p = Params(4, 7, 4, 19);
@@ -315,6 +320,7 @@ class CreateFilesTest : public ::testing::Test {
   }
 
   FakeServices fake;
+  std::unique_ptr<FileBatch> batch = fake.files.StartBatch();
   RsEngine engine;
 };
 
@@ -384,7 +390,7 @@ struct FailureCase {
 class CreateFailureTest : public CreateFilesTest,
                           public ::testing::WithParamInterface<FailureCase> {};
 
-TEST_P(CreateFailureTest, ReportsTheFirstFailureAndWritesNothingMore) {
+TEST_P(CreateFailureTest, ReportsTheFirstFailureAndStagesNothingMore) {
   const FailureCase& c = GetParam();
   (c.on_open ? fake.files.fail_open : fake.files.fail_write)[c.failing_path] = true;
   const auto failure =
@@ -394,9 +400,10 @@ TEST_P(CreateFailureTest, ReportsTheFirstFailureAndWritesNothingMore) {
   EXPECT_EQ(failure->outcome.failure,
             c.on_open ? WriteOutcome::Failure::kOpen : WriteOutcome::Failure::kWrite);
   EXPECT_FALSE(failure->outcome.reason.empty());
+  EXPECT_TRUE(batch->Commit() == std::nullopt);
   std::vector<std::string> left;
   for (const auto& [path, text] : fake.files.files) left.push_back(path);
-  EXPECT_EQ(left, c.left);
+  EXPECT_EQ(left, c.left) << "what was staged before the failure";
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <map>
 
 #include "tests/support/fakes.h"
 
@@ -10,6 +11,7 @@ namespace codexel {
 namespace {
 
 using testing::FakeServices;
+using testing::MemoryFileSystem;
 using testing::Message;
 using testing::ProcessExit;
 
@@ -148,8 +150,19 @@ TEST_F(WizardAppTest, EditModeReadsTheFileAndLoadsThePages) {
   EXPECT_EQ(app_.Run({"/w/rs.tdf"}), kNavCancel);
   EXPECT_EQ(page->loads, 1);
   EXPECT_EQ(app_.model().private_values.GetNumeric("Enc_Dec", 1), 0);
-  // Cancel deletes the file that was read at start.
+  // Cancel takes the file that was read at start away, and keeps it as a
+  // backup in place of an older one.
   EXPECT_FALSE(fakes_.files.Exists("/w/rs.cnx"));
+  EXPECT_EQ(fakes_.files.files["/w/rs.cnx.bak"], "PRIVATE: Enc_Dec NUMERIC \"0\"\n");
+}
+
+TEST_F(WizardAppTest, CancelInEditModeReplacesAnOlderBackup) {
+  fakes_.files.files["/w/rs.cnx"] = "edited variation";
+  fakes_.files.files["/w/rs.cnx.bak"] = "older backup";
+  app_.Add({kNavCancel});
+  EXPECT_EQ(app_.Run({"/w/rs.tdf"}), kNavCancel);
+  EXPECT_EQ(fakes_.files.files,
+            (std::map<std::string, std::string>{{"/w/rs.cnx.bak", "edited variation"}}));
 }
 
 TEST_F(WizardAppTest, NewFileModeNeverReads) {
@@ -263,21 +276,37 @@ TEST_F(WizardAppTest, RefusedFinishShowsTheSamePageAgain) {
 
 // ---- The wizard information file ----
 
-TEST_F(WizardAppTest, WriteFailuresAreReportedAndKeepTheStatus) {
+// A file that cannot be written is reported, and the exit status 1 keeps
+// the caller from building a variation from a stale or missing file.
+struct WriteFailureCase {
+  const char* name;
+  std::map<std::string, bool> MemoryFileSystem::*failure;
+  int navigation;
+  std::vector<std::string> args;
+};
+
+class WriteFailureTest : public WizardAppTest,
+                         public ::testing::WithParamInterface<WriteFailureCase> {};
+
+TEST_P(WriteFailureTest, IsReportedAndEndsWithOne) {
+  const WriteFailureCase& c = GetParam();
   fakes_.files.files["/w/rs.cnx"] = "previous variation";
-  fakes_.files.fail_write["/w/rs.cnx"] = true;
-  app_.Add({kNavFinish});
-  EXPECT_EQ(app_.Run({"-n", "/w/rs.tdf"}), kNavFinish);
+  (fakes_.files.*c.failure)["/w/rs.cnx"] = true;
+  app_.Add({c.navigation});
+  EXPECT_EQ(app_.Run(c.args), 1);
   EXPECT_EQ(fakes_.messages.shown, (std::vector<Message>{{kHost, "Can't write file /w/rs.cnx"}}));
-  EXPECT_EQ(fakes_.files.files["/w/rs.cnx"], "previous variation");
+  EXPECT_EQ(fakes_.files.files,
+            (std::map<std::string, std::string>{{"/w/rs.cnx", "previous variation"}}));
 }
 
-TEST_F(WizardAppTest, OpenFailureIsReported) {
-  fakes_.files.fail_open["/w/rs.cnx"] = true;
-  app_.Add({kNavBack});
-  EXPECT_EQ(app_.Run({"-n", "-p1", "/w/rs.tdf"}), kNavBack);
-  EXPECT_EQ(fakes_.messages.shown, (std::vector<Message>{{kHost, "Can't write file /w/rs.cnx"}}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Failures, WriteFailureTest,
+    ::testing::Values(
+        WriteFailureCase{"Open", &MemoryFileSystem::fail_open, kNavBack, {"-n", "-p1", "/w/rs.tdf"}},
+        WriteFailureCase{"Write", &MemoryFileSystem::fail_write, kNavFinish, {"-n", "/w/rs.tdf"}},
+        WriteFailureCase{"PutInPlace", &MemoryFileSystem::fail_commit, kNavFinish,
+                         {"/w/rs.tdf"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Host services ----
 

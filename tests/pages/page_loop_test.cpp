@@ -153,14 +153,16 @@ struct CancelCase {
 
 class CancelTest : public PageLoopTest, public ::testing::WithParamInterface<CancelCase> {};
 
-TEST_P(CancelTest, DeletesTheWizardFileInEditModeToo) {
-  fake.files.files[kWizardFile] = "GENERATION: STANDARD\nPRIVATE: Enc_Dec NUMERIC \"1\"\n";
+TEST_P(CancelTest, KeepsTheEditedWizardFileAsABackup) {
+  const std::string block = "GENERATION: STANDARD\nPRIVATE: Enc_Dec NUMERIC \"1\"\n";
+  fake.files.files[kWizardFile] = block;
   ModalDriver driver;
   driver.Click("nextButton");
   GetParam().act(driver);
   EXPECT_EQ(Run(Pages(3), {}, driver), 2);  // no -n: edit mode reads the file first
   EXPECT_FALSE(Written());
-  EXPECT_EQ(fake.files.removed, std::vector<std::string>{kWizardFile});
+  EXPECT_EQ(fake.files.files[std::string(kWizardFile) + ".bak"], block);
+  EXPECT_TRUE(fake.files.removed.empty());
   EXPECT_TRUE(fake.files.written.empty());
   EXPECT_TRUE(fake.messages.shown.empty());
 }
@@ -264,6 +266,17 @@ INSTANTIATE_TEST_SUITE_P(Options, PlacementTest,
                          ::testing::Values(PlacementCase{{"-x600", "-y400"}, {600, 400}, 4},
                                            PlacementCase{{"-x640"}, {640, 100}, 1},
                                            PlacementCase{{"-y500"}, {100, 500}, 1}));
+
+TEST_F(PageLoopTest, ExtremeCornersPlaceThePagesWithoutWrappingAround) {
+  ModalDriver driver;
+  driver.Click("nextButton").Click("finishButton");
+  EXPECT_EQ(Run(Pages(2), {"-n", "-x-2147483648", "-y2147483647"}, driver), 0);
+  ASSERT_EQ(driver.seen().size(), 2u);
+  for (const auto& seen : driver.seen()) {
+    EXPECT_LT(seen.geometry.right(), 0) << "left of the corner, not wrapped to the right";
+    EXPECT_GT(seen.geometry.top(), 0) << "above the corner, not wrapped to the top";
+  }
+}
 
 TEST_F(PageLoopTest, FirstPageCentredAndOthersFollowItsCorner) {
   std::vector<PageSetup> pages = {{{200, 100}, "", true}, {{400, 300}, "", true}};

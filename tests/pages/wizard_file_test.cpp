@@ -1,6 +1,7 @@
 // The wizard information file's life on a real file system: written on
 // Finish and on Back out of the first page, replaced whole or not at all,
-// deleted on Cancel.
+// deleted on Cancel (kept as a backup in edit mode); a file that cannot be
+// written ends the run with 1.
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -81,21 +82,24 @@ TEST_F(WizardFileTest, NewFileIsCreated) {
   EXPECT_EQ(ReadFile(Path("rs.cnx")), kEmptyBlock);
 }
 
-TEST_F(WizardFileTest, CancelInEditModeDeletesTheFileThatWasRead) {
-  WriteText(Path("rs.cnx"), "GENERATION: STANDARD\nVERSION: WM1.0\nMODULE: RS_Enc\n\n");
+TEST_F(WizardFileTest, CancelInEditModeKeepsTheFileThatWasReadAsABackup) {
+  const std::string block = "GENERATION: STANDARD\nVERSION: WM1.0\nMODULE: RS_Enc\n\n";
+  WriteText(Path("rs.cnx"), block);
+  WriteText(Path("rs.cnx.bak"), "an older backup\n");
   ModalDriver driver;
   driver.Click("nextButton").PressEscape();
   EXPECT_EQ(Run({}, driver), 2);
-  EXPECT_TRUE(Entries().isEmpty());
+  EXPECT_EQ(Entries(), QStringList{"rs.cnx.bak"});
+  EXPECT_EQ(ReadFile(Path("rs.cnx.bak")), block);
   EXPECT_TRUE(fake_.messages.shown.empty());
 }
 
-TEST_F(WizardFileTest, FailedOpenIsReportedAndKeepsTheExitStatus) {
+TEST_F(WizardFileTest, FailedOpenIsReportedAndEndsWithOne) {
   ModalDriver driver;
   driver.Click("finishButton");
   TestApp app(services_, Pages(1));
   const std::string design = Path("missing/rs.tdf");
-  EXPECT_EQ(app.Run({"-n", design}), 0);
+  EXPECT_EQ(app.Run({"-n", design}), 1);
   driver.Finish();
   ASSERT_EQ(fake_.messages.shown.size(), 1u);
   EXPECT_EQ(fake_.messages.shown[0],
@@ -112,7 +116,7 @@ TEST_F(WizardFileTest, FailedWriteKeepsTheOldFileAndIsReported) {
     const FileSizeLimit limit(16);  // the block needs more
     status = Run({"-n"}, driver);
   }
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(status, 1);
   EXPECT_EQ(ReadFile(Path("rs.cnx")), old_text);
   EXPECT_EQ(Entries(), QStringList{"rs.cnx"}) << "no temporary file is left behind";
   ASSERT_EQ(fake_.messages.shown.size(), 1u);
@@ -128,7 +132,7 @@ TEST_F(WizardFileTest, FailedWriteOfANewFileLeavesNoFile) {
     const FileSizeLimit limit(16);
     status = Run({"-n", "-p3"}, driver);
   }
-  EXPECT_EQ(status, -1);
+  EXPECT_EQ(status, 1);
   EXPECT_TRUE(Entries().isEmpty());
   ASSERT_EQ(fake_.messages.shown.size(), 1u);
   EXPECT_EQ(fake_.messages.shown[0].text, "Can't write file " + Path("rs.cnx"));
@@ -143,14 +147,14 @@ struct DoubleCase {
 
 class DoubleFailureTest : public ::testing::TestWithParam<DoubleCase> {};
 
-TEST_P(DoubleFailureTest, ReportsCantWrite) {
+TEST_P(DoubleFailureTest, ReportsCantWriteAndEndsWithOne) {
   FakeServices fake;
   fake.files.files["/w/rs.cnx"] = "old";
   (GetParam().fail_open ? fake.files.fail_open : fake.files.fail_write)["/w/rs.cnx"] = true;
   TestApp app(fake.services, Pages(1));
   ModalDriver driver;
   driver.Click("finishButton");
-  EXPECT_EQ(app.Run({"-n", "/w/rs.vhd"}), 0);
+  EXPECT_EQ(app.Run({"-n", "/w/rs.vhd"}), 1);
   driver.Finish();
   EXPECT_EQ(fake.files.files["/w/rs.cnx"], "old");
   EXPECT_EQ(fake.messages.shown,

@@ -1,4 +1,5 @@
-// The real platform services: socket notification, files, text measuring.
+// The real platform services: socket notification and text measuring (the
+// files have a suite of their own, file_fault_test).
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -42,109 +43,6 @@ TEST(SocketCallerNotifierTest, SendsOneDatagramPerPost) {
 TEST(SocketCallerNotifierTest, NameUsesTheIdInDecimal) {
   EXPECT_EQ(SocketCallerNotifier::SocketName(1234), "quillwork-1234");
   EXPECT_EQ(SocketCallerNotifier::SocketName(-3), "quillwork--3");
-}
-
-class PosixFileSystemTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("codexel-fs-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  static std::string Contents(const std::string& path) { return testing::ReadFile(path); }
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-  static std::function<void(std::ostream&)> Text(const std::string& text) {
-    return [text](std::ostream& out) { out << text; };
-  }
-
-  fs::path dir_;
-  PosixFileSystem files_;
-};
-
-TEST_F(PosixFileSystemTest, WritesReplacesAndReads) {
-  for (WriteMode mode : {WriteMode::kReplace, WriteMode::kAtomic}) {
-    const std::string path = Path("a.cnx");
-    ASSERT_TRUE(files_.WriteFile(path, Text("first version, longer\n"), mode).ok());
-    ASSERT_TRUE(files_.WriteFile(path, Text("second\n"), mode).ok());
-    EXPECT_EQ(Contents(path), "second\n");
-    auto in = files_.OpenForReading(path);
-    ASSERT_NE(in, nullptr);
-    std::string line;
-    std::getline(*in, line);
-    EXPECT_EQ(line, "second");
-    EXPECT_EQ(Entries(), std::vector<std::string>{"a.cnx"}) << "no temporary file left";
-    EXPECT_TRUE(files_.Remove(path));
-  }
-}
-
-TEST_F(PosixFileSystemTest, AtomicFileGetsOrdinaryPermissions) {
-  const std::string path = Path("perm.cnx");
-  ASSERT_TRUE(files_.WriteFile(path, Text("x"), WriteMode::kAtomic).ok());
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  EXPECT_EQ(fs::status(path).permissions(),
-            static_cast<fs::perms>(0666 & ~mask));
-}
-
-TEST_F(PosixFileSystemTest, MissingDirectoryFailsToOpen) {
-  for (WriteMode mode : {WriteMode::kReplace, WriteMode::kAtomic}) {
-    const WriteOutcome outcome = files_.WriteFile(Path("nodir/x.vec"), Text("x"), mode);
-    EXPECT_EQ(outcome.failure, WriteOutcome::Failure::kOpen);
-    EXPECT_EQ(outcome.reason, std::strerror(ENOENT));
-  }
-}
-
-TEST_F(PosixFileSystemTest, ExistsRemoveAndUnreadable) {
-  EXPECT_FALSE(files_.Exists(Path("none")));
-  EXPECT_FALSE(files_.Remove(Path("none")));
-  EXPECT_EQ(files_.OpenForReading(Path("none")), nullptr);
-  EXPECT_EQ(files_.OpenForReading(dir_.string()), nullptr) << "a directory is no file";
-  EXPECT_TRUE(files_.Exists(dir_.string()));
-}
-
-TEST_F(PosixFileSystemTest, FailedWriteLeavesNoPartialFile) {
-  const std::string big(4096, 'x');
-  const std::string vec = Path("rs.vec");
-  {
-    testing::FileSizeLimit limit(1000);
-    const WriteOutcome outcome = files_.WriteFile(vec, Text(big), WriteMode::kReplace);
-    EXPECT_EQ(outcome.failure, WriteOutcome::Failure::kWrite);
-    EXPECT_EQ(outcome.reason, std::strerror(EFBIG));
-  }
-  EXPECT_FALSE(fs::exists(vec));
-}
-
-TEST_F(PosixFileSystemTest, FailedWriteToADeviceLeavesTheDevice) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-  const WriteOutcome outcome =
-      files_.WriteFile("/dev/full", Text(std::string(100, 'z')), WriteMode::kReplace);
-  EXPECT_EQ(outcome.failure, WriteOutcome::Failure::kWrite);
-  EXPECT_EQ(outcome.reason, std::strerror(ENOSPC));
-  EXPECT_TRUE(fs::exists("/dev/full"));
-}
-
-TEST_F(PosixFileSystemTest, FailedAtomicWriteKeepsTheOldFile) {
-  const std::string cnx = Path("rs.cnx");
-  ASSERT_TRUE(files_.WriteFile(cnx, Text("old variation\n"), WriteMode::kAtomic).ok());
-  {
-    testing::FileSizeLimit limit(1000);
-    const WriteOutcome outcome =
-        files_.WriteFile(cnx, Text(std::string(4096, 'y')), WriteMode::kAtomic);
-    EXPECT_EQ(outcome.failure, WriteOutcome::Failure::kWrite);
-  }
-  EXPECT_EQ(Contents(cnx), "old variation\n");
-  EXPECT_EQ(Entries(), std::vector<std::string>{"rs.cnx"});
 }
 
 TEST(FontRequestTest, CharacterHeightFromPointsAndResolution) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 
 #include "rs_engine/rs_wizard_app.h"
@@ -16,6 +17,7 @@ namespace {
 
 using Args = std::vector<std::string>;
 using testing::FakeServices;
+using testing::MemoryFileSystem;
 
 // ---- Command line ----
 
@@ -354,7 +356,7 @@ TEST_F(GeneratorRunTest, QuietPrintsNothing) {
 
 TEST_F(GeneratorRunTest, CommandLineErrorsWriteNothingAndStartNoPlatform) {
   for (const Args& args : {Args{"--bogus", "/w/rs.tdf"}, Args{"/w/rs.vhdl"}, Args{"/w/rs.TDF"},
-                           Args{"/w/rs"}, Args{""}, Args{" "}, Args{}}) {
+                           Args{"/w/rs"}, Args{"/w/.tdf"}, Args{""}, Args{" "}, Args{}}) {
     EXPECT_EQ(Run(args), 1);
     const std::string err = err_.str();
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
@@ -365,6 +367,9 @@ TEST_F(GeneratorRunTest, CommandLineErrorsWriteNothingAndStartNoPlatform) {
   EXPECT_EQ(err_.str(),
             "codexel-gen: /w/rs.vhdl: illegal extension in design file name: it must end in "
             ".tdf, .vhd or .v\n");
+  Run({"/w/.tdf"});
+  EXPECT_EQ(err_.str(),
+            "codexel-gen: /w/.tdf: the design file name has nothing before its extension\n");
   EXPECT_EQ(platform_starts_, 0);
   EXPECT_TRUE(fakes_.files.files.empty());
   EXPECT_EQ(out_.str(), "");
@@ -402,31 +407,60 @@ TEST_F(GeneratorRunTest, EditRewritesUnchangedAndAppliesOptions) {
   EXPECT_NE(block.find("PRIVATE: GENSTART_V NUMERIC \"7\"\n"), std::string::npos);
 }
 
-TEST_F(GeneratorRunTest, VectorFileFailureLeavesTheWizardFileAlone) {
+// Whichever file fails, and however, nothing is put in place: the paths
+// printed are those written, so none is printed.
+struct GenFailureCase {
+  const char* name;
+  const char* path;
+  std::map<std::string, bool> MemoryFileSystem::*failure;
+  const char* reason;
+};
+
+class GenFailureTest : public GeneratorRunTest,
+                       public ::testing::WithParamInterface<GenFailureCase> {};
+
+TEST_P(GenFailureTest, LeavesEveryFileAsItWas) {
+  const GenFailureCase& c = GetParam();
   fakes_.files.files["/w/rs.cnx"] = "old";
-  fakes_.files.fail_open["/w/rs.vec"] = true;
+  fakes_.files.files["/w/rs.vec"] = "old vectors";
+  (fakes_.files.*c.failure)[c.path] = true;
   EXPECT_EQ(Run({"--decoder", "/w/rs.tdf"}), 1);
-  EXPECT_EQ(err_.str(), "codexel-gen: /w/rs.vec: Permission denied\n");
-  EXPECT_EQ(out_.str(), "/w/inv_4_19.hex\n") << "the memory file was written before";
-  EXPECT_EQ(fakes_.files.files["/w/rs.cnx"], "old");
+  EXPECT_EQ(err_.str(), std::string("codexel-gen: ") + c.path + ": " + c.reason + "\n");
+  EXPECT_EQ(out_.str(), "");
+  EXPECT_EQ(fakes_.files.files, (std::map<std::string, std::string>{
+                                    {"/w/rs.cnx", "old"}, {"/w/rs.vec", "old vectors"}}));
   EXPECT_TRUE(fakes_.messages.shown.empty());
 }
 
-TEST_F(GeneratorRunTest, MemoryFileFailureWritesNothingElse) {
-  fakes_.files.fail_write["/w/inv_4_19.hex"] = true;
-  EXPECT_EQ(Run({"--decoder", "/w/rs.tdf"}), 1);
-  EXPECT_EQ(err_.str(), "codexel-gen: /w/inv_4_19.hex: No space left on device\n");
-  EXPECT_EQ(out_.str(), "");
-  EXPECT_TRUE(fakes_.files.files.empty());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Files, GenFailureTest,
+    ::testing::Values(
+        GenFailureCase{"MemoryFileWrite", "/w/inv_4_19.hex", &MemoryFileSystem::fail_write,
+                       "No space left on device"},
+        GenFailureCase{"VectorFileOpen", "/w/rs.vec", &MemoryFileSystem::fail_open,
+                       "Permission denied"},
+        GenFailureCase{"WizardFileWrite", "/w/rs.cnx", &MemoryFileSystem::fail_write,
+                       "No space left on device"},
+        GenFailureCase{"PutInPlace", "/w/rs.vec", &MemoryFileSystem::fail_commit,
+                       "Input/output error"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(GeneratorRunTest, WizardFileFailureIsAnError) {
-  fakes_.files.files["/w/rs.cnx"] = "old";
-  fakes_.files.fail_write["/w/rs.cnx"] = true;
-  EXPECT_EQ(Run({"/w/rs.tdf"}), 1);
-  EXPECT_EQ(err_.str(), "codexel-gen: /w/rs.cnx: No space left on device\n");
-  EXPECT_EQ(out_.str(), "/w/rs.vec\n");
-  EXPECT_EQ(fakes_.files.files["/w/rs.cnx"], "old") << "replaced atomically or not at all";
+TEST_F(GeneratorRunTest, EditOfAFileWithoutAVariationWarnsAndUsesTheDefaults) {
+  ASSERT_EQ(Run({"--quiet", "/new/rs.tdf"}), 0);
+  for (const std::string& text :
+       {std::string(), std::string("\0\xff\x01PK\n\x7f", 7),
+        std::string("GENERATION: STANDARD\nPRIVATE: other NUMERIC \"1\"\n")}) {
+    fakes_.files.files["/w/rs.cnx"] = text;
+    ASSERT_EQ(Run({"--edit", "--quiet", "/w/rs.tdf"}), 0);
+    EXPECT_EQ(err_.str(),
+              "codexel-gen: warning: /w/rs.cnx records no RS variation; the new-variation "
+              "defaults were used\n");
+    EXPECT_EQ(fakes_.files.files["/w/rs.cnx"], fakes_.files.files["/new/rs.cnx"]);
+  }
+  // One recorded value is a variation: edit mode's defaults fill the rest.
+  fakes_.files.files["/w/rs.cnx"] = "CONSTANT: m NUMERIC \"5\"\n";
+  ASSERT_EQ(Run({"--edit", "--quiet", "/w/rs.tdf"}), 0);
+  EXPECT_EQ(err_.str(), "");
 }
 
 TEST_F(GeneratorRunTest, ListWritesNothing) {

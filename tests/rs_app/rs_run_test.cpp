@@ -125,7 +125,8 @@ TEST_F(RsRunTest, MissingDecoderFlagsComeBackStreamingAndHalfSpeed) {
   EXPECT_EQ(loaded_.Disc_Stream, 0);
   EXPECT_EQ(loaded_.Fast_Small, 0);
   EXPECT_EQ(loaded_.n, 204);
-  EXPECT_EQ(Files(), std::vector<std::string>{}) << "Cancel deletes the file it was started on";
+  EXPECT_EQ(Files(), std::vector<std::string>{"rs.cnx.bak"})
+      << "Cancel keeps the file it was started on as a backup";
 }
 
 TEST_F(RsRunTest, DamagedFileOpensAndFinishWritesALegalVariation) {

@@ -2,6 +2,8 @@
 // Test doubles for the platform services.
 
 #include <map>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -68,7 +70,9 @@ class FakeProcess : public ProcessServices {
   std::vector<std::string> opened_help;
 };
 
-// Files held in memory; a path can be made to fail on open or on write.
+// Files held in memory. A path can be made to fail when it is staged (on
+// open, or on write as a full disk would) or when it is put in place; a
+// batch puts its files in place all together or not at all.
 class MemoryFileSystem : public FileSystem {
  public:
   bool Exists(const std::string& path) override { return files.count(path) > 0; }
@@ -76,32 +80,63 @@ class MemoryFileSystem : public FileSystem {
     removed.push_back(path);
     return files.erase(path) > 0;
   }
+  bool Rename(const std::string& from, const std::string& to) override {
+    auto it = files.find(from);
+    if (it == files.end()) return false;
+    files[to] = it->second;
+    files.erase(from);
+    renamed.emplace_back(from, to);
+    return true;
+  }
   std::unique_ptr<std::istream> OpenForReading(const std::string& path) override {
     auto it = files.find(path);
     if (it == files.end()) return nullptr;
     return std::make_unique<std::istringstream>(it->second);
   }
-  WriteOutcome WriteFile(const std::string& path, const std::function<void(std::ostream&)>& write,
-                         WriteMode mode) override {
-    using Failure = WriteOutcome::Failure;
-    if (fail_open.count(path)) return {Failure::kOpen, "Permission denied"};
-    std::ostringstream out;
-    write(out);
-    if (fail_write.count(path)) {
-      // A direct write leaves nothing behind; an atomic one leaves the old file.
-      if (mode == WriteMode::kReplace) files.erase(path);
-      return {Failure::kWrite, "No space left on device"};
-    }
-    files[path] = out.str();
-    written.push_back(path);
-    return {};
-  }
+  std::unique_ptr<FileBatch> StartBatch() override { return std::make_unique<Batch>(*this); }
 
   std::map<std::string, std::string> files;
   std::map<std::string, bool> fail_open;
   std::map<std::string, bool> fail_write;
-  std::vector<std::string> written;
+  std::map<std::string, bool> fail_commit;
+  std::vector<std::string> written;  // in the order they were put in place
   std::vector<std::string> removed;
+  std::vector<std::pair<std::string, std::string>> renamed;
+
+ private:
+  class Batch : public FileBatch {
+   public:
+    explicit Batch(MemoryFileSystem& owner) : owner_(owner) {}
+    WriteOutcome Stage(const std::string& path,
+                       const std::function<void(std::ostream&)>& write) override {
+      using Failure = WriteOutcome::Failure;
+      if (owner_.fail_open.count(path)) return {Failure::kOpen, "Permission denied"};
+      std::ostringstream out;
+      write(out);
+      if (owner_.fail_write.count(path)) return {Failure::kWrite, "No space left on device"};
+      staged_.emplace_back(path, out.str());
+      return {};
+    }
+    std::optional<FileFailure> Commit() override {
+      for (const auto& [path, bytes] : staged_) {
+        if (owner_.fail_commit.count(path)) {
+          staged_.clear();
+          return FileFailure{path, {WriteOutcome::Failure::kWrite, "Input/output error"}};
+        }
+      }
+      for (const auto& [path, bytes] : staged_) {
+        owner_.files[path] = bytes;
+        owner_.written.push_back(path);
+      }
+      staged_.clear();
+      return std::nullopt;
+    }
+    void Discard() override { staged_.clear(); }
+
+   private:
+    MemoryFileSystem& owner_;
+    std::vector<std::pair<std::string, std::string>> staged_;
+  };
 };
 
 // The services of one test, all doubles.

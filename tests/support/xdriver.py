@@ -12,6 +12,7 @@ import shutil
 import socket
 import struct
 import subprocess
+import sys
 import tempfile
 import time
 import zlib
@@ -318,3 +319,38 @@ def run_cases(cases, *args):
 def check(condition, message):
     if not condition:
         raise Failure(message)
+
+
+# ---- Running a binary test ----
+
+def outcome(name, case):
+    """Runs one case, a function that raises Failure (or times out) when it
+    fails; prints the verdict and returns whether it passed."""
+    try:
+        case()
+    except (Failure, subprocess.TimeoutExpired) as error:
+        print(f"FAIL {name}: {error}")
+        return False
+    print(f"ok   {name}")
+    return True
+
+
+def run_binary_test(doc, run_cases):
+    """The main of a binary test: the program's path from the command line,
+    the tools checked, one Xvfb for every case. run_cases(program, display)
+    returns one boolean per case. Returns the exit status."""
+    if len(sys.argv) != 2:
+        print(doc)
+        return 2
+    for tool in ("Xvfb", "xdotool"):
+        if not shutil.which(tool):
+            print(f"FAIL {tool} is not installed (scripts/install-deps installs it)")
+            return 1
+    xvfb, display = start_xvfb()
+    try:
+        results = run_cases(sys.argv[1], display)
+    finally:
+        stop(xvfb)
+    passed = sum(results)
+    print(f"{passed} passed, {len(results) - passed} failed")
+    return 0 if all(results) else 1
