@@ -6,6 +6,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QDesktopServices>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -38,10 +40,33 @@ QFont MakeQFont(const FontRequest& request) {
 
 // ---- Message boxes ----
 
+namespace {
+
+// A message box whose title and text Ctrl+C copies, framed by dashed lines,
+// so that a user can paste the message into a report.
+class CopyableMessageBox : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->matches(QKeySequence::Copy)) {
+      const QString rule = QStringLiteral("---------------------------\n");
+      QGuiApplication::clipboard()->setText(rule + windowTitle() + u'\n' + rule + text() + u'\n' +
+                                            rule + QStringLiteral("OK\n") + rule);
+      event->accept();
+      return;
+    }
+    QMessageBox::keyPressEvent(event);
+  }
+};
+
+}  // namespace
+
 void QtMessageService::Show(const std::string& title, const std::string& text) {
-  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title),
-                  QString::fromStdString(text), QMessageBox::Ok,
-                  QApplication::activeModalWidget());
+  CopyableMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title),
+                         QString::fromStdString(text), QMessageBox::Ok,
+                         QApplication::activeModalWidget());
   box.setObjectName("messageBox");
   box.setTextFormat(Qt::PlainText);
   box.setAccessibleName(QString::fromStdString(title));

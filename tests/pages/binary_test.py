@@ -109,6 +109,85 @@ def decoder_to_summary_and_finish(codexel, gen, display):
         run.close()
 
 
+N_RANGE = ("It must be between (the highest of 5 and the number of check symbols) and "
+           "((2^number of bits per symbol) -1)\n")
+R_RANGE = ("It must be between 4 and (the lowest of 50 and the number of symbols per "
+           "codeword).\n")
+G_RANGE = ("It must be between 0 and ((2^number of bits per symbol) - 1 - number of check "
+           "symbols per codeword).\n")
+# Typed into the fields from the top with Tab after each: the box each brings.
+TYPED = [
+    ("9", "Invalid number of bits per symbol.",
+     "The value you have entered is too large.\nIt must be between 4 and 8.\n"
+     "The value has been reset to 8"),
+    ("300", "Invalid number of symbols per codeword",
+     "The value you have entered is too large.\n" + N_RANGE + "The value has been reset to 255."),
+    ("60", "Invalid number of check symbols per codeword",
+     "The value you have entered is too large.\n" + R_RANGE + "The value has been reset to 50."),
+    ("300", "Invalid field polynomial value",
+     "The field polynomial you have entered is illegal.\nIt must be a value available in the "
+     "drop-box.\nThe value has been reset to 285."),
+    ("-1", "Invalid first root of polynomial generator",
+     "The value you have entered is too small.\n" + G_RANGE + "The value has been reset to 0."),
+]
+
+
+def constant(block, name, kind="CONSTANT"):
+    for line in block.splitlines():
+        if line.startswith(f"{kind}: {name} NUMERIC "):
+            return line.split('"')[1]
+    raise Failure(f"no {kind} {name}")
+
+
+def typed_values_with_their_boxes(codexel, gen, display):
+    run = WizardRun(codexel, display, ["-n", "{work}/rs.tdf"], notify=False)
+    try:
+        run.page()
+        run.click(NEXT)
+        run.page()
+        check(run.title().startswith(page_title(2, PAGES)), f"title {run.title()!r}")
+        for typed, title, text in TYPED:  # the focus starts in the bits field
+            run.keys("ctrl+a")
+            run.type(typed)
+            run.keys("Tab")
+            shown = run.answer_box(title)
+            check(shown == text, f"box {title!r} says {shown!r}")
+        # What the fields show now, read from the bottom up.
+        shown = []
+        for _ in TYPED:
+            run.keys("shift+Tab")
+            shown.insert(0, run.copy_field())
+        check(shown == ["8", "255", "50", "285", "0"], f"fields show {shown}")
+        run.click(FINISH)
+        check(run.wait() == 0, f"exit status {run.program.returncode}")
+        block = read(run.path("rs.cnx"))
+        written = [constant(block, "m"), constant(block, "n"), constant(block, "check"),
+                   constant(block, "irrpol"), constant(block, "GENSTART_V", "PRIVATE")]
+        check(written == shown, f"the file records {written}")
+    finally:
+        run.close()
+
+
+def enter_keeps_a_typed_value(codexel, gen, display):
+    run = WizardRun(codexel, display, ["-n", "{work}/rs.tdf"], notify=False)
+    try:
+        run.page()
+        run.click(NEXT)
+        run.page()
+        run.keys("ctrl+a")
+        run.type("6")
+        run.keys("Return")  # leaves the page with the value, no box
+        run.page()
+        check(run.title().startswith(page_title(3, PAGES)), f"title {run.title()!r}")
+        run.click(FINISH)
+        check(run.wait() == 0, f"exit status {run.program.returncode}")
+        block = read(run.path("rs.cnx"))
+        check(constant(block, "m") == "6" and constant(block, "irrpol") == "67",
+              "the file does not record m 6 with its field polynomial 67")
+    finally:
+        run.close()
+
+
 def boxes_then(status, args):
     """Answers the host's message box with Enter; a page that opens after it
     is cancelled with Escape."""
@@ -132,7 +211,7 @@ def main():
         print(__doc__)
         return 2
     codexel, gen = sys.argv[1:]
-    for tool in ("Xvfb", "xdotool", "xwd"):
+    for tool in ("Xvfb", "xdotool", "xwd", "xclip"):
         if not shutil.which(tool):
             print(f"FAIL {tool} is not installed (scripts/install-deps installs it)")
             return 1
@@ -149,6 +228,8 @@ def main():
         ("enter through every page", ending(enter_through_every_page, 0,
                                             ["rs.cnx", "rs.vec"], 1)),
         ("decoder, next to the summary, finish", decoder_to_summary_and_finish),
+        ("typed values with their boxes", typed_values_with_their_boxes),
+        ("enter keeps a typed value", enter_keeps_a_typed_value),
         ("no design file", boxes_then(1, [])),
         ("unknown option", boxes_then(2, ["-q", "-n", "{work}/rs.tdf"])),
     ]

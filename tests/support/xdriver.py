@@ -128,7 +128,7 @@ def key(env, window, *keys):
 
 def type_text(env, window, text):
     xdotool(env, "windowfocus", "--sync", window)
-    xdotool(env, "type", "--delay", "30", text)
+    xdotool(env, "type", "--delay", "30", "--", text)
 
 
 def press(*keys):
@@ -146,6 +146,12 @@ def wait_closed(env, window, timeout=WAIT_SECONDS):
             return
         time.sleep(0.05)
     raise Failure(f"window {window} did not close")
+
+
+def clipboard(env):
+    done = subprocess.run(["xclip", "-selection", "clipboard", "-o"], env=env,
+                          capture_output=True, text=True, timeout=WAIT_SECONDS)
+    return done.stdout
 
 
 # ---- The caller's end of the notifications ----
@@ -264,6 +270,27 @@ class WizardRun:
     def box(self, title=HOST_TITLE):
         """Waits for a message box; returns its id (the page stays current)."""
         return wait_for_window(self.env, self.program, title)
+
+    def answer_box(self, title):
+        """Waits for the box titled `title`, copies its text (Ctrl+C), closes
+        it with Enter and returns the text."""
+        box = self.box(title)
+        key(self.env, box, "ctrl+c")
+        copied = clipboard(self.env)
+        key(self.env, box, "Return")
+        rule = "---------------------------\n"
+        parts = copied.split(rule)
+        if len(parts) != 5 or parts[1] != title + "\n":
+            raise Failure(f"box {title!r} copied as {copied!r}")
+        return parts[2][:-1]
+
+    def copy_field(self):
+        """The text of the focused field, as Ctrl+A, Ctrl+C copy it."""
+        self.keys("ctrl+a", "ctrl+c")
+        return clipboard(self.env)
+
+    def type(self, text):
+        type_text(self.env, self.window, text)
 
     def title(self):
         return window_name(self.env, self.window)
