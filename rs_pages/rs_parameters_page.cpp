@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include "host/number_text.h"
 #include "rs_engine/rs_wizard_app.h"
 #include "ui_rs_parameters_page.h"
 
@@ -20,7 +21,9 @@ constexpr ParameterField kFields[] = {ParameterField::kBits, ParameterField::kSy
 bool SameItems(const QComboBox& combo, const std::vector<int>& items) {
   if (combo.count() != static_cast<int>(items.size())) return false;
   for (int i = 0; i < combo.count(); ++i) {
-    if (combo.itemText(i) != QString::number(items[static_cast<std::size_t>(i)])) return false;
+    if (combo.itemText(i).toStdString() != FormatInt(items[static_cast<std::size_t>(i)])) {
+      return false;
+    }
   }
   return true;
 }
@@ -32,7 +35,7 @@ void ShowField(QComboBox& combo, const std::vector<int>* items, const std::strin
   const QSignalBlocker blocker(combo);
   if (items && !SameItems(combo, *items)) {
     combo.clear();
-    for (int value : *items) combo.addItem(QString::number(value));
+    for (int value : *items) combo.addItem(QString::fromStdString(FormatInt(value)));
   }
   const QString shown = QString::fromStdString(text);
   const int index = combo.findText(shown, Qt::MatchExactly);
