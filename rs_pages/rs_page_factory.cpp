@@ -1,6 +1,7 @@
 #include "rs_pages/rs_page_factory.h"
 
 #include "rs_pages/device_type_page.h"
+#include "rs_pages/extra_files_page.h"
 #include "rs_pages/order_codes_page.h"
 
 namespace codexel {
@@ -10,10 +11,11 @@ std::unique_ptr<PageInterface> QtRsPageFactory::CreateRsPage(RsWizardApp& app, R
   switch (kind) {
     case RsPageKind::kDeviceType:
       return std::make_unique<DeviceTypePage>(app, symbol);
+    case RsPageKind::kExtraFiles:
+      return std::make_unique<ExtraFilesPage>(app, symbol);
     case RsPageKind::kOrderCodes:
       return std::make_unique<OrderCodesPage>(app, symbol);
     case RsPageKind::kRsParameters:
-    case RsPageKind::kExtraFiles:
       break;
   }
   return nullptr;
