@@ -7,9 +7,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <functional>
 
@@ -67,6 +67,15 @@ std::string Text(QWidget& window, const char* name) {
   return Get<QLineEdit>(window, name).text().toStdString();
 }
 
+bool Marked(QWidget& window, const char* name) {
+  return Get<QAbstractButton>(window, name).isChecked();
+}
+
+RsParameters With(RsParameters p, int RsParameters::*field, int value) {
+  p.*field = value;
+  return p;
+}
+
 // Clicks where a user would: a push button in its middle, a check box or
 // radio button on its mark.
 void ClickButton(QWidget& window, const char* name) {
@@ -84,7 +93,7 @@ struct OpeningCase {
   std::string memory_file;
   bool vector_file;  // check box marked, label and name enabled
   bool decoder;
-  const char* marked_unit;  // null: neither unit button marked
+  bool megasymbols, megabits;  // the unit buttons' marks
 };
 
 class ExtraFilesOpeningTest : public ExtraFilesPageTest,
@@ -96,49 +105,41 @@ TEST_P(ExtraFilesOpeningTest, ShowsTheFileNamesAndEnablesByDevice) {
   Show([&](QWidget& window) {
     EXPECT_EQ(Text(window, "vectorFileField"), "/w/rs.vec") << "shown also when not written";
     EXPECT_EQ(Text(window, "memoryFileField"), c.memory_file);
-    EXPECT_EQ(Get<QAbstractButton>(window, "generateVectorFileBox").isChecked(), c.vector_file);
+    EXPECT_EQ(Marked(window, "generateVectorFileBox"), c.vector_file);
     EXPECT_TRUE(Get(window, "generateVectorFileBox").isEnabled());
     EXPECT_EQ(Get(window, "vectorFileLabel").isEnabled(), c.vector_file);
     EXPECT_EQ(Get(window, "vectorFileField").isEnabled(), c.vector_file);
     for (const char* name : kDecoderOnly) {
       EXPECT_EQ(Get(window, name).isEnabled(), c.decoder) << name;
     }
-    for (const char* name : {"megasymbolsButton", "megabitsButton"}) {
-      EXPECT_EQ(Get<QAbstractButton>(window, name).isChecked(),
-                c.marked_unit && std::string(c.marked_unit) == name)
-          << name;
-    }
+    EXPECT_EQ(Marked(window, "megasymbolsButton"), c.megasymbols);
+    EXPECT_EQ(Marked(window, "megabitsButton"), c.megabits);
     for (const char* name : {"vectorFileField", "memoryFileField", "resultField"}) {
       EXPECT_TRUE(Get<QLineEdit>(window, name).isReadOnly()) << name;
     }
-    EXPECT_FALSE(Get<QLineEdit>(window, "frequencyField").isReadOnly());
     EXPECT_EQ(Text(window, "frequencyField"), "");
     EXPECT_EQ(Text(window, "resultField"), "");
     ExpectAccessibleNames(window);
     EXPECT_EQ(Get(window, "resultField").accessibleName(), "Throughput");
+    for (const char* group : {"extraFilesGroup", "throughputGroup"}) {  // no text cut off
+      for (QWidget* text : Get(window, group).findChildren<QWidget*>()) {
+        if (qobject_cast<QLabel*>(text) || qobject_cast<QAbstractButton*>(text)) {
+          EXPECT_LE(text->sizeHint().width(), text->width()) << text->objectName();
+        }
+      }
+    }
   });
-}
-
-RsParameters DecoderWithoutVectorFile() {
-  RsParameters p = AsDecoder(Code(4, 5, 4, 19));
-  p.generate_vectorfile = 0;
-  return p;
-}
-
-RsParameters DvbDecoderInMegabits() {
-  RsParameters p = DvbDecoder();
-  p.Msym_Mbit = 0;
-  return p;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Devices, ExtraFilesOpeningTest,
     ::testing::Values(
-        OpeningCase{"NewEncoder", RsParameters{}, "", true, false, nullptr},
-        OpeningCase{"DvbDecoderInMegabits", DvbDecoderInMegabits(), "/w/inv_8_285.hex", true,
-                    true, "megabitsButton"},
-        OpeningCase{"DecoderWithoutVectorFile", DecoderWithoutVectorFile(), "/w/inv_4_19.hex",
-                    false, true, "megasymbolsButton"}),
+        OpeningCase{"NewEncoder", RsParameters{}, "", true, false, false, false},
+        OpeningCase{"DvbDecoderInMegabits", With(DvbDecoder(), &RsParameters::Msym_Mbit, 0),
+                    "/w/inv_8_285.hex", true, true, false, true},
+        OpeningCase{"DecoderWithoutVectorFile",
+                    With(AsDecoder(Code(4, 5, 4, 19)), &RsParameters::generate_vectorfile, 0),
+                    "/w/inv_4_19.hex", false, true, true, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- The throughput calculator ----
@@ -191,58 +192,49 @@ TEST_P(ThroughputCalculatorTest, ShowsTheResultInTheChosenUnit) {
       }
       EXPECT_EQ(Text(window, "frequencyField"), step.frequency);
       EXPECT_EQ(Text(window, "resultField"), step.result);
-      EXPECT_EQ(Get<QAbstractButton>(window, "megasymbolsButton").isChecked(),
-                app_.parameters().Msym_Mbit == 1);
+      EXPECT_EQ(Marked(window, "megasymbolsButton"), app_.parameters().Msym_Mbit == 1);
     }
   });
   EXPECT_EQ(app_.rs_symbol().pins().size(), 6u) << "the encoder's symbol was not laid out again";
 }
 
+constexpr const char* kCalculate = "calculateButton";
+constexpr const char* kMsym = "megasymbolsButton";
+constexpr const char* kMbit = "megabitsButton";
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, ThroughputCalculatorTest,
     ::testing::Values(
+        // A unit button recalculates at once only when there is a frequency;
+        // an empty frequency and "Calculate" empty the result.
         CalculatorCase{"DvbFullDiscrete",
                        DvbDecoder(),
-                       {{Act::kType, "100", "100", ""},
-                        {Act::kClick, "calculateButton", "100", kDvb100},
-                        {Act::kClick, "megabitsButton", "100", kDvb100Mbit},
-                        {Act::kClick, "calculateButton", "100", kDvb100Mbit},
-                        {Act::kClick, "megasymbolsButton", "100", kDvb100}}},
+                       {{Act::kClick, kMbit, "", ""},
+                        {Act::kClick, kCalculate, "", ""},
+                        {Act::kType, "100", "100", ""},
+                        {Act::kClick, kMsym, "100", kDvb100},
+                        {Act::kClick, kMbit, "100", kDvb100Mbit},
+                        {Act::kClick, kCalculate, "100", kDvb100Mbit},
+                        {Act::kType, "", "", kDvb100Mbit},
+                        {Act::kClick, kCalculate, "", ""}}},
         CalculatorCase{"DvbFullStreaming",
                        DvbDecoder({.discrete = 0}),
                        {{Act::kType, "100", "100", ""},
-                        {Act::kClick, "calculateButton", "100", "Throughput is 92.73 Msym/s"}}},
+                        {Act::kClick, kCalculate, "100", "Throughput is 92.73 Msym/s"}}},
         CalculatorCase{"SmallHalfDiscrete",
                        AsDecoder(Code(4, 5, 4, 19), {.full = 0}),
                        {{Act::kType, "1", "1", ""},
-                        {Act::kClick, "calculateButton", "1", "Throughput is 7.937e-002 Msym/s"},
+                        {Act::kClick, kCalculate, "1", "Throughput is 7.937e-002 Msym/s"},
                         {Act::kType, "0", "0", "Throughput is 7.937e-002 Msym/s"},
-                        {Act::kClick, "calculateButton", "0", "Throughput is 0. Msym/s"}}},
-        CalculatorCase{"EmptyFrequencyEmptiesTheResult",
-                       DvbDecoder(),
-                       {{Act::kClick, "calculateButton", "", ""},
-                        {Act::kType, "100", "100", ""},
-                        {Act::kClick, "calculateButton", "100", kDvb100},
-                        {Act::kType, "", "", kDvb100},
-                        {Act::kClick, "calculateButton", "", ""}}},
-        CalculatorCase{"UnitButtonRecalculatesOnlyWithAFrequency",
-                       DvbDecoder(),
-                       {{Act::kClick, "megabitsButton", "", ""},
-                        {Act::kType, "100", "100", ""},
-                        {Act::kClick, "megasymbolsButton", "100", kDvb100},
-                        {Act::kClick, "megabitsButton", "100", kDvb100Mbit}}},
-        CalculatorCase{"OnlyDigitsGetIn",
+                        {Act::kClick, kCalculate, "0", "Throughput is 0. Msym/s"}}},
+        CalculatorCase{"OnlyDigitsGetInButOtherTextsAreRefused",
                        DvbDecoder(),
                        {{Act::kType, "12a", "12", ""},
                         {Act::kPaste, "12a", "12", ""},
                         {Act::kType, "-1.5", "15", ""},
-                        {Act::kPaste, "100", "100", ""},
-                        {Act::kClick, "calculateButton", "100", kDvb100}}},
-        CalculatorCase{"DecimalPointPastTheValidator",
-                       DvbDecoder(),
-                       {{Act::kSet, "100.5", "100.5", ""},
-                        {Act::kClick, "calculateButton", "100.5", "Invalid Frequency"},
-                        {Act::kClick, "megabitsButton", "100.5", "Invalid Frequency"}}}),
+                        {Act::kSet, "100.5", "100.5", ""},
+                        {Act::kClick, kCalculate, "100.5", "Invalid Frequency"},
+                        {Act::kClick, kMbit, "100.5", "Invalid Frequency"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Leaving and coming back ----
@@ -261,8 +253,8 @@ TEST_F(ExtraFilesPageTest, ComingBackKeepsUnitAndCheckBoxButNotTheFrequency) {
   Show([&](QWidget& window) {
     EXPECT_EQ(Text(window, "frequencyField"), "");
     EXPECT_EQ(Text(window, "resultField"), "");
-    EXPECT_TRUE(Get<QAbstractButton>(window, "megabitsButton").isChecked());
-    EXPECT_FALSE(Get<QAbstractButton>(window, "generateVectorFileBox").isChecked());
+    EXPECT_TRUE(Marked(window, "megabitsButton"));
+    EXPECT_FALSE(Marked(window, "generateVectorFileBox"));
     EXPECT_FALSE(Get(window, "vectorFileLabel").isEnabled());
     ClickButton(window, "generateVectorFileBox");
     EXPECT_EQ(app_.parameters().generate_vectorfile, 1);
@@ -325,9 +317,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FinishCase{"EncoderWithoutVectorFile", false, false, {"/w/rs.cnx"}},
         FinishCase{"DecoderWithoutVectorFile", true, false, {"/w/inv_4_19.hex", "/w/rs.cnx"}},
-        FinishCase{"DecoderWithVectorFile",
-                   true,
-                   true,
+        FinishCase{"DecoderWithVectorFile", true, true,
                    {"/w/inv_4_19.hex", "/w/rs.vec", "/w/rs.cnx"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
