@@ -1,6 +1,7 @@
 #include "rs_pages/rs_page_factory.h"
 
 #include "rs_pages/device_type_page.h"
+#include "rs_pages/extra_files_page.h"
 #include "rs_pages/order_codes_page.h"
 #include "rs_pages/rs_parameters_page.h"
 
@@ -11,12 +12,12 @@ std::unique_ptr<PageInterface> QtRsPageFactory::CreateRsPage(RsWizardApp& app, R
   switch (kind) {
     case RsPageKind::kDeviceType:
       return std::make_unique<DeviceTypePage>(app, symbol);
-    case RsPageKind::kOrderCodes:
-      return std::make_unique<OrderCodesPage>(app, symbol);
     case RsPageKind::kRsParameters:
       return std::make_unique<RsParametersPage>(app, symbol);
     case RsPageKind::kExtraFiles:
-      break;
+      return std::make_unique<ExtraFilesPage>(app, symbol);
+    case RsPageKind::kOrderCodes:
+      return std::make_unique<OrderCodesPage>(app, symbol);
   }
   return nullptr;
 }

@@ -19,7 +19,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from xdriver import (CANCEL, FINISH, NEXT, WAIT_SECONDS, WizardRun, check,  # noqa: E402
                      page_title, run_cases, start_xvfb, stop)
 
-PAGES = 4  # device type, RS parameters, order codes, Summary
+PAGES = 5  # device type, RS parameters, extra files, order codes, Summary
 NEW_ARGS = ["-n", "-h{id}", "-symbol", "{work}/rs.tdf"]
 
 

@@ -1,0 +1,85 @@
+#include "rs_pages/extra_files_page.h"
+
+#include <QRegularExpressionValidator>
+
+#include "rs_engine/rs_wizard_app.h"
+#include "rs_pages/extra_files.h"
+#include "rs_pages/throughput.h"
+#include "ui_extra_files_page.h"
+
+namespace codexel {
+
+ExtraFilesPage::ExtraFilesPage(RsWizardApp& app, const Symbol* symbol) : RsPage(app, symbol) {}
+
+ExtraFilesPage::~ExtraFilesPage() = default;
+
+void ExtraFilesPage::CreateControls(QDialog& page) {
+  ui_ = std::make_unique<::Ui::ExtraFilesPage>();
+  ui_->setupUi(&page);
+  // Typing or pasting can put nothing but digits into the frequency.
+  ui_->frequencyField->setValidator(new QRegularExpressionValidator(
+      QRegularExpression(QStringLiteral("[0-9]*")), ui_->frequencyField));
+  QObject::connect(ui_->generateVectorFileBox, &QCheckBox::clicked, &page, [this] {
+    int& flag = parameters().generate_vectorfile;
+    flag = flag == 1 ? 0 : 1;
+    Refresh();
+  });
+  QObject::connect(ui_->megasymbolsButton, &QRadioButton::clicked, &page,
+                   [this] { ChooseUnit(1); });
+  QObject::connect(ui_->megabitsButton, &QRadioButton::clicked, &page, [this] { ChooseUnit(0); });
+  QObject::connect(ui_->calculateButton, &QPushButton::clicked, &page, [this] { Calculate(); });
+}
+
+ExtraFilesView ExtraFilesPage::View() const {
+  const HostState& host = rs_app().host();
+  return ExtraFilesViewFor(parameters(), host.design_directory, host.design_base_name);
+}
+
+void ExtraFilesPage::OnPageOpened() {
+  ::Ui::ExtraFilesPage& ui = *ui_;
+  const ExtraFilesView view = View();
+  ui.vectorFileField->setReadOnly(true);
+  ui.vectorFileField->setText(QString::fromStdString(view.vector_file));
+  ui.memoryFileField->setReadOnly(true);
+  ui.memoryFileField->setText(QString::fromStdString(view.memory_file));
+  for (QWidget* control :
+       {static_cast<QWidget*>(ui.memoryFileLabel), static_cast<QWidget*>(ui.memoryFileField),
+        static_cast<QWidget*>(ui.throughputGroup), static_cast<QWidget*>(ui.unitLabel),
+        static_cast<QWidget*>(ui.megasymbolsButton), static_cast<QWidget*>(ui.megabitsButton),
+        static_cast<QWidget*>(ui.frequencyLabel), static_cast<QWidget*>(ui.frequencyField),
+        static_cast<QWidget*>(ui.calculateButton), static_cast<QWidget*>(ui.resultField)}) {
+    control->setEnabled(view.decoder);
+  }
+  // The frequency never survives leaving the page.
+  ui.resultField->setReadOnly(true);
+  ui.resultField->clear();
+  ui.frequencyField->clear();
+  Refresh();
+}
+
+void ExtraFilesPage::Refresh() {
+  ::Ui::ExtraFilesPage& ui = *ui_;
+  const ExtraFilesView view = View();
+  ui.generateVectorFileBox->setEnabled(true);
+  ui.generateVectorFileBox->setChecked(view.vector_file_checked);
+  ui.vectorFileLabel->setEnabled(view.vector_file_enabled);
+  ui.vectorFileField->setEnabled(view.vector_file_enabled);
+  // An encoder's unit buttons keep whatever marks they have.
+  ui.megasymbolsButton->setEnabled(view.decoder);
+  ui.megabitsButton->setEnabled(view.decoder);
+  if (view.decoder) (view.megasymbols ? ui.megasymbolsButton : ui.megabitsButton)->setChecked(true);
+}
+
+void ExtraFilesPage::Calculate() {
+  ui_->resultField->setText(QString::fromStdString(
+      ThroughputText(parameters(), ui_->frequencyField->text().toStdString())));
+}
+
+void ExtraFilesPage::ChooseUnit(int megasymbols) {
+  parameters().Msym_Mbit = megasymbols;
+  // An empty frequency empties the result; any other recalculates at once.
+  Calculate();
+  Refresh();
+}
+
+}  // namespace codexel

@@ -1,0 +1,325 @@
+// The extra files page offscreen: the file names and enabling it opens with,
+// the throughput calculator driven as a user would, what survives leaving
+// the page, and Finish without the vector file.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <functional>
+
+#include "rs_pages/rs_page_factory.h"
+#include "tests/support/fakes.h"
+#include "tests/support/modal_helper.h"
+#include "tests/support/page_checks.h"
+#include "tests/support/parameter_sets.h"
+
+namespace codexel::testing {
+namespace {
+
+// Every control that only a decoder may use.
+constexpr const char* kDecoderOnly[] = {
+    "memoryFileLabel", "memoryFileField", "throughputGroup", "unitLabel",     "megasymbolsButton",
+    "megabitsButton",  "frequencyLabel",  "frequencyField",  "calculateButton", "resultField"};
+
+constexpr const char* kDvb100 = "Throughput is 27.38 Msym/s";
+constexpr const char* kDvb100Mbit = "Throughput is 219.1 Mbit/s";
+
+class ExtraFilesPageTest : public ::testing::Test {
+ protected:
+  ExtraFilesPageTest() {
+    app_.SetDesignPath("/w/rs.tdf");
+    app_.set_new_file(true);
+    app_.LayoutSymbol();  // an encoder's symbol; nothing on this page changes it
+  }
+
+  // Shows the page once; `act` runs on its window, then the page is left by
+  // Next.
+  void Show(const std::function<void(QWidget&)>& act) {
+    page_->SetTitle("page");
+    page_->SetPositionKind(kMiddlePage);
+    ModalDriver driver;
+    driver.Click("nextButton").Inspect(act);
+    EXPECT_EQ(page_->ShowModal(), kNavNext);
+    driver.Finish();
+  }
+
+  FakeServices fake_;
+  QtRsPageFactory factory_;
+  RsWizardApp app_{fake_.services, &factory_};
+  std::unique_ptr<PageInterface> page_ = factory_.CreateRsPage(app_, RsPageKind::kExtraFiles);
+};
+
+// A control of the page's form; a name the form lacks is a fault of the test.
+template <class Control = QWidget>
+Control& Get(QWidget& window, const char* name) {
+  auto* control = window.findChild<Control*>(name);
+  if (!control) qFatal("no control %s", name);
+  return *control;
+}
+
+std::string Text(QWidget& window, const char* name) {
+  return Get<QLineEdit>(window, name).text().toStdString();
+}
+
+bool Marked(QWidget& window, const char* name) {
+  return Get<QAbstractButton>(window, name).isChecked();
+}
+
+RsParameters With(RsParameters p, int RsParameters::*field, int value) {
+  p.*field = value;
+  return p;
+}
+
+// Clicks where a user would: a push button in its middle, a check box or
+// radio button on its mark.
+void ClickButton(QWidget& window, const char* name) {
+  auto& button = Get<QAbstractButton>(window, name);
+  const QPoint at = qobject_cast<QPushButton*>(&button) ? button.rect().center()
+                                                        : QPoint(6, button.height() / 2);
+  QTest::mouseClick(&button, Qt::LeftButton, {}, at);
+}
+
+// ---- Opening ----
+
+struct OpeningCase {
+  const char* name;
+  RsParameters parameters;
+  std::string memory_file;
+  bool vector_file;  // check box marked, label and name enabled
+  bool decoder;
+  bool megasymbols, megabits;  // the unit buttons' marks
+};
+
+class ExtraFilesOpeningTest : public ExtraFilesPageTest,
+                              public ::testing::WithParamInterface<OpeningCase> {};
+
+TEST_P(ExtraFilesOpeningTest, ShowsTheFileNamesAndEnablesByDevice) {
+  const OpeningCase& c = GetParam();
+  app_.parameters() = c.parameters;
+  Show([&](QWidget& window) {
+    EXPECT_EQ(Text(window, "vectorFileField"), "/w/rs.vec") << "shown also when not written";
+    EXPECT_EQ(Text(window, "memoryFileField"), c.memory_file);
+    EXPECT_EQ(Marked(window, "generateVectorFileBox"), c.vector_file);
+    EXPECT_TRUE(Get(window, "generateVectorFileBox").isEnabled());
+    EXPECT_EQ(Get(window, "vectorFileLabel").isEnabled(), c.vector_file);
+    EXPECT_EQ(Get(window, "vectorFileField").isEnabled(), c.vector_file);
+    for (const char* name : kDecoderOnly) {
+      EXPECT_EQ(Get(window, name).isEnabled(), c.decoder) << name;
+    }
+    EXPECT_EQ(Marked(window, "megasymbolsButton"), c.megasymbols);
+    EXPECT_EQ(Marked(window, "megabitsButton"), c.megabits);
+    for (const char* name : {"vectorFileField", "memoryFileField", "resultField"}) {
+      EXPECT_TRUE(Get<QLineEdit>(window, name).isReadOnly()) << name;
+    }
+    EXPECT_EQ(Text(window, "frequencyField"), "");
+    EXPECT_EQ(Text(window, "resultField"), "");
+    ExpectAccessibleNames(window);
+    EXPECT_EQ(Get(window, "resultField").accessibleName(), "Throughput");
+    for (const char* group : {"extraFilesGroup", "throughputGroup"}) {  // no text cut off
+      for (QWidget* text : Get(window, group).findChildren<QWidget*>()) {
+        if (qobject_cast<QLabel*>(text) || qobject_cast<QAbstractButton*>(text)) {
+          EXPECT_LE(text->sizeHint().width(), text->width()) << text->objectName();
+        }
+      }
+    }
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, ExtraFilesOpeningTest,
+    ::testing::Values(
+        OpeningCase{"NewEncoder", RsParameters{}, "", true, false, false, false},
+        OpeningCase{"DvbDecoderInMegabits", With(DvbDecoder(), &RsParameters::Msym_Mbit, 0),
+                    "/w/inv_8_285.hex", true, true, false, true},
+        OpeningCase{"DecoderWithoutVectorFile",
+                    With(AsDecoder(Code(4, 5, 4, 19)), &RsParameters::generate_vectorfile, 0),
+                    "/w/inv_4_19.hex", false, true, true, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- The throughput calculator ----
+
+enum class Act {
+  kType,   // clears the frequency, then types the text key by key
+  kPaste,  // selects the frequency and pastes the text over it
+  kSet,    // sets the frequency past the validator, as a program could
+  kClick,  // clicks the button
+};
+
+struct Step {
+  Act act;
+  const char* arg;
+  const char* frequency;  // the field's text afterwards
+  const char* result;
+};
+
+struct CalculatorCase {
+  const char* name;
+  RsParameters parameters;
+  std::vector<Step> steps;
+};
+
+class ThroughputCalculatorTest : public ExtraFilesPageTest,
+                                 public ::testing::WithParamInterface<CalculatorCase> {};
+
+TEST_P(ThroughputCalculatorTest, ShowsTheResultInTheChosenUnit) {
+  app_.parameters() = GetParam().parameters;
+  Show([&](QWidget& window) {
+    auto& frequency = Get<QLineEdit>(window, "frequencyField");
+    for (const Step& step : GetParam().steps) {
+      SCOPED_TRACE(step.arg);
+      switch (step.act) {
+        case Act::kType:
+          frequency.clear();
+          QTest::keyClicks(&frequency, step.arg);
+          break;
+        case Act::kPaste:
+          QApplication::clipboard()->setText(step.arg);
+          frequency.selectAll();
+          frequency.paste();
+          break;
+        case Act::kSet:
+          frequency.setText(step.arg);
+          break;
+        case Act::kClick:
+          ClickButton(window, step.arg);
+          break;
+      }
+      EXPECT_EQ(Text(window, "frequencyField"), step.frequency);
+      EXPECT_EQ(Text(window, "resultField"), step.result);
+      EXPECT_EQ(Marked(window, "megasymbolsButton"), app_.parameters().Msym_Mbit == 1);
+    }
+  });
+  EXPECT_EQ(app_.rs_symbol().pins().size(), 6u) << "the encoder's symbol was not laid out again";
+}
+
+constexpr const char* kCalculate = "calculateButton";
+constexpr const char* kMsym = "megasymbolsButton";
+constexpr const char* kMbit = "megabitsButton";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ThroughputCalculatorTest,
+    ::testing::Values(
+        // A unit button recalculates at once only when there is a frequency;
+        // an empty frequency and "Calculate" empty the result.
+        CalculatorCase{"DvbFullDiscrete",
+                       DvbDecoder(),
+                       {{Act::kClick, kMbit, "", ""},
+                        {Act::kClick, kCalculate, "", ""},
+                        {Act::kType, "100", "100", ""},
+                        {Act::kClick, kMsym, "100", kDvb100},
+                        {Act::kClick, kMbit, "100", kDvb100Mbit},
+                        {Act::kClick, kCalculate, "100", kDvb100Mbit},
+                        {Act::kType, "", "", kDvb100Mbit},
+                        {Act::kClick, kCalculate, "", ""}}},
+        CalculatorCase{"DvbFullStreaming",
+                       DvbDecoder({.discrete = 0}),
+                       {{Act::kType, "100", "100", ""},
+                        {Act::kClick, kCalculate, "100", "Throughput is 92.73 Msym/s"}}},
+        CalculatorCase{"SmallHalfDiscrete",
+                       AsDecoder(Code(4, 5, 4, 19), {.full = 0}),
+                       {{Act::kType, "1", "1", ""},
+                        {Act::kClick, kCalculate, "1", "Throughput is 7.937e-002 Msym/s"},
+                        {Act::kType, "0", "0", "Throughput is 7.937e-002 Msym/s"},
+                        {Act::kClick, kCalculate, "0", "Throughput is 0. Msym/s"}}},
+        CalculatorCase{"OnlyDigitsGetInButOtherTextsAreRefused",
+                       DvbDecoder(),
+                       {{Act::kType, "12a", "12", ""},
+                        {Act::kPaste, "12a", "12", ""},
+                        {Act::kType, "-1.5", "15", ""},
+                        {Act::kSet, "100.5", "100.5", ""},
+                        {Act::kClick, kCalculate, "100.5", "Invalid Frequency"},
+                        {Act::kClick, kMbit, "100.5", "Invalid Frequency"}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Leaving and coming back ----
+
+TEST_F(ExtraFilesPageTest, ComingBackKeepsUnitAndCheckBoxButNotTheFrequency) {
+  app_.parameters() = DvbDecoder();
+  Show([&](QWidget& window) {
+    QTest::keyClicks(&Get(window, "frequencyField"), "100");
+    ClickButton(window, "megabitsButton");
+    ASSERT_EQ(Text(window, "resultField"), kDvb100Mbit);
+    ClickButton(window, "generateVectorFileBox");
+    EXPECT_EQ(app_.parameters().generate_vectorfile, 0);
+    EXPECT_FALSE(Get(window, "vectorFileField").isEnabled());
+    EXPECT_EQ(Text(window, "vectorFileField"), "/w/rs.vec");
+  });
+  Show([&](QWidget& window) {
+    EXPECT_EQ(Text(window, "frequencyField"), "");
+    EXPECT_EQ(Text(window, "resultField"), "");
+    EXPECT_TRUE(Marked(window, "megabitsButton"));
+    EXPECT_FALSE(Marked(window, "generateVectorFileBox"));
+    EXPECT_FALSE(Get(window, "vectorFileLabel").isEnabled());
+    ClickButton(window, "generateVectorFileBox");
+    EXPECT_EQ(app_.parameters().generate_vectorfile, 1);
+    EXPECT_TRUE(Get(window, "vectorFileLabel").isEnabled());
+    EXPECT_TRUE(Get(window, "vectorFileField").isEnabled());
+  });
+  EXPECT_EQ(app_.parameters().Msym_Mbit, 0);
+}
+
+TEST_F(ExtraFilesPageTest, Keyboard) {
+  app_.parameters() = DvbDecoder();
+  Show([&](QWidget& window) {
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "generateVectorFileBox");
+    EXPECT_EQ(TabWalk(window, 7),
+              (std::vector<std::string>{"vectorFileField", "memoryFileField", "megasymbolsButton",
+                                        "frequencyField", "calculateButton", "resultField",
+                                        "cancelButton"}));
+    // Back to the unit: an arrow key chooses, as a click does.
+    Get(window, "megasymbolsButton").setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "megabitsButton");
+    EXPECT_EQ(app_.parameters().Msym_Mbit, 0);
+  });
+}
+
+// ---- Finish ----
+
+struct FinishCase {
+  const char* name;
+  bool decoder;
+  bool vector_file;
+  std::vector<std::string> written;
+};
+
+class ExtraFilesFinishTest : public ExtraFilesPageTest,
+                             public ::testing::WithParamInterface<FinishCase> {};
+
+TEST_P(ExtraFilesFinishTest, WritesTheVectorFileOnlyWhenChosen) {
+  const FinishCase& c = GetParam();
+  RsWizardApp app(fake_.services, &factory_);
+  ModalDriver driver;
+  driver.Click("nextButton").Inspect([&](QWidget& window) {
+    if (c.decoder) ClickButton(window, "decoderButton");
+  });
+  // The pages between the device type page and this one, when the build has them.
+  if (factory_.CreateRsPage(app, RsPageKind::kRsParameters)) driver.Click("nextButton");
+  driver.Click("finishButton").Inspect([&](QWidget& window) {
+    if (!c.vector_file) ClickButton(window, "generateVectorFileBox");
+  });
+  EXPECT_EQ(app.Run({"-n", "/w/rs.tdf"}), kNavFinish);
+  driver.Finish();
+  EXPECT_EQ(fake_.files.written, c.written);
+  EXPECT_NE(fake_.files.files["/w/rs.cnx"].find("PRIVATE: generate_vectorfile NUMERIC \"" +
+                                                std::to_string(c.vector_file) + "\""),
+            std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, ExtraFilesFinishTest,
+    ::testing::Values(
+        FinishCase{"EncoderWithoutVectorFile", false, false, {"/w/rs.cnx"}},
+        FinishCase{"DecoderWithoutVectorFile", true, false, {"/w/inv_4_19.hex", "/w/rs.cnx"}},
+        FinishCase{"DecoderWithVectorFile", true, true,
+                   {"/w/inv_4_19.hex", "/w/rs.vec", "/w/rs.cnx"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace codexel::testing
