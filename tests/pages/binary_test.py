@@ -4,8 +4,13 @@ as the plug-in manager and a user would: the first page's title, Finish,
 Escape and Cancel with the files they leave and the notifications they post;
 Enter through every page; "Decoder" chosen on the device type page with the
 preview changing, then Next to the Summary page and Finish, against the bytes
-codexel-gen writes for the same choices; and the message boxes of a refused
-start and of an unknown option.
+codexel-gen writes for the same choices; typed values on the RS parameters
+page with their boxes (read with Ctrl+C) and the values the file records;
+Enter leaving that page with a typed value; the typical run ("Decoder",
+"DVB Standard", Next to the Summary page, Finish) against codexel-gen, then
+the same design edited, every page showing the recorded choices and Finish
+writing the same bytes; and the message boxes of a refused start and of an
+unknown option.
 
 Usage: binary_test.py PATH_TO_CODEXEL PATH_TO_CODEXEL_GEN
 """
@@ -14,6 +19,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from xdriver import (CANCEL, FINISH, NEXT, WAIT_SECONDS, WizardRun, check,  # noqa: E402
@@ -188,6 +194,84 @@ def enter_keeps_a_typed_value(codexel, gen, display):
         run.close()
 
 
+PANEL = (0, 0, 200, 288)  # the left of the preview panel, on every RS page
+
+
+def typical_run_then_edit(codexel, gen, display):
+    """The Overview's typical run, the files against codexel-gen's, then the
+    same design reopened: every page shows the recorded choices, and Finish
+    without changes writes the same bytes again."""
+    work = tempfile.mkdtemp(prefix="codexel-typical-")
+    try:
+        panels = []
+        run = WizardRun(codexel, display, NEW_ARGS, work=work)
+        try:
+            run.page()
+            check(run.title() == page_title(1, PAGES), f"title {run.title()!r}")
+            run.keys("Down")  # "Decoder"
+            run.click(NEXT)
+            run.page()
+            run.keys(*["Tab"] * 5, "space")  # "DVB Standard"
+            for number in range(2, PAGES):
+                panels.append(run.picture().crop(*PANEL))
+                check(panels[-1].rows == panels[0].rows, f"page {number} shows another symbol")
+                corner = run.corner()
+                run.click(NEXT)
+                run.page()
+                check(run.title().startswith(page_title(number + 1, PAGES)),
+                      f"title {run.title()!r}")
+            check(run.title().endswith(" -- Summary"), f"last page {run.title()!r}")
+            run.click(FINISH)
+            check(run.wait() == 0, f"exit status {run.program.returncode}")
+            sent = run.notifications()
+            check(sent == ["1034 %d %d" % corner] * PAGES,
+                  f"notifications {sent}, one per page at {corner}")
+        finally:
+            run.close()
+        files = sorted(os.listdir(work))
+        check(files == ["inv_8_285.hex", "rs.cnx", "rs.vec"], f"files {files}")
+        written = {name: read(os.path.join(work, name), "rb") for name in files}
+        for name in files:
+            os.remove(os.path.join(work, name))
+        done = subprocess.run([gen, "--decoder", "--dvb", os.path.join(work, "rs.tdf")],
+                              env=run.env, capture_output=True, timeout=WAIT_SECONDS)
+        check(done.returncode == 0, f"codexel-gen: {done.stderr!r}")
+        for name, data in written.items():
+            check(read(os.path.join(work, name), "rb") == data,
+                  f"{name} differs from codexel-gen's")
+
+        run = WizardRun(codexel, display, ["-h{id}", "-symbol", "{work}/rs.tdf"], work=work)
+        try:
+            for number in range(1, PAGES):
+                run.page()
+                # Every RS page shows the symbol of the recorded choices.
+                check(run.picture().crop(*PANEL).rows == panels[0].rows,
+                      f"page {number} shows another symbol")
+                if number == 2:  # the five fields, from the top
+                    shown = []
+                    for _ in range(5):
+                        shown.append(run.copy_field())
+                        run.keys("Tab")
+                    check(shown == ["8", "204", "16", "285", "0"], f"fields show {shown}")
+                if number == 3:  # the memory file's name
+                    run.keys("Tab", "Tab")
+                    name = run.copy_field()
+                    check(name == os.path.join(work, "inv_8_285.hex"), f"memory file {name!r}")
+                if number == 4:
+                    check(run.copy_field() == "VXQR-RSDEC", "primary order code")
+                run.click(NEXT)
+            run.page()
+            run.click(FINISH)
+            check(run.wait() == 0, f"exit status {run.program.returncode}")
+            check(len(run.notifications()) == PAGES, "one notification per page left")
+        finally:
+            run.close()
+        for name, data in written.items():
+            check(read(os.path.join(work, name), "rb") == data, f"{name} changed on Finish")
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
 def boxes_then(status, args):
     """Answers the host's message box with Enter; a page that opens after it
     is cancelled with Escape."""
@@ -230,6 +314,7 @@ def main():
         ("decoder, next to the summary, finish", decoder_to_summary_and_finish),
         ("typed values with their boxes", typed_values_with_their_boxes),
         ("enter keeps a typed value", enter_keeps_a_typed_value),
+        ("typical run, then the design edited", typical_run_then_edit),
         ("no design file", boxes_then(1, [])),
         ("unknown option", boxes_then(2, ["-q", "-n", "{work}/rs.tdf"])),
     ]

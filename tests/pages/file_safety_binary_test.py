@@ -29,7 +29,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from xdriver import (CANCEL, FINISH, HOST_TITLE, TITLE_START, WAIT_SECONDS,  # noqa: E402
                      Failure, click_button, outcome, press, run_binary_test, stop,
-                     wait_for_window, x_env, xdotool)
+                     wait_for_window, x_env)
 
 OLD_BLOCK = ("GENERATION: STANDARD\nVERSION: WM1.0\nMODULE: rs_std_dsc\n\n"
              'PRIVATE: Enc_Dec NUMERIC "0"\nPRIVATE: Disc_Stream NUMERIC "1"\n\n'
@@ -68,11 +68,8 @@ def file_size_limit(size):
 
 
 def click(index_from_right):
-    """Clicks a button of the navigation row. The pointer leaves first: a
-    synchronous move to where it already is (the same button of the last
-    case) would wait for a motion that never comes."""
+    """Clicks a button of the navigation row."""
     def act(env, window):
-        xdotool(env, "mousemove", "0", "0")
         click_button(env, window, index_from_right)
     return act
 

@@ -103,8 +103,9 @@ def geometry(env, window):
 
 
 def click_at(env, x, y):
-    xdotool(env, "mousemove", "--sync", str(x), str(y))
-    xdotool(env, "click", "1")
+    # One command, so the click follows the move; "--sync" would wait for a
+    # movement that never comes when the pointer is already there.
+    xdotool(env, "mousemove", str(x), str(y), "click", "1")
 
 
 def click_in(env, window, x, y):
@@ -242,10 +243,12 @@ class WizardRun:
 
     counter = 0
 
-    def __init__(self, codexel, display, args, notify=True):
+    def __init__(self, codexel, display, args, notify=True, work=None):
         WizardRun.counter += 1
         self.env = x_env(display)
-        self.work = tempfile.mkdtemp(prefix="codexel-run-")
+        # A directory given is the caller's to remove.
+        self.own_work = work is None
+        self.work = tempfile.mkdtemp(prefix="codexel-run-") if work is None else work
         self.caller_id = os.getpid() * 100 + WizardRun.counter
         self.sock = CallerSocket(self.caller_id) if notify else None
         self.log = tempfile.TemporaryFile(mode="w+")
@@ -323,7 +326,8 @@ class WizardRun:
         if self.sock:
             self.sock.close()
         self.log.close()
-        shutil.rmtree(self.work, ignore_errors=True)
+        if self.own_work:
+            shutil.rmtree(self.work, ignore_errors=True)
 
 
 def run_cases(cases, *args):
