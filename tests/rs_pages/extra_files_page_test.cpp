@@ -232,7 +232,11 @@ INSTANTIATE_TEST_SUITE_P(
                        {{Act::kType, "12a", "12", ""},
                         {Act::kPaste, "12a", "12", ""},
                         {Act::kType, "-1.5", "15", ""},
-                        {Act::kSet, "100.5", "100.5", ""},
+                        // At most 15 digits, so that no frequency is infinite.
+                        {Act::kPaste, "1234567890123456789", "123456789012345", ""},
+                        {Act::kClick, kCalculate, "123456789012345",
+                         "Throughput is 3.381e+013 Msym/s"},
+                        {Act::kSet, "100.5", "100.5", "Throughput is 3.381e+013 Msym/s"},
                         {Act::kClick, kCalculate, "100.5", "Invalid Frequency"},
                         {Act::kClick, kMbit, "100.5", "Invalid Frequency"}}}),
     [](const auto& info) { return std::string(info.param.name); });
