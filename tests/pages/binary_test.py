@@ -145,13 +145,20 @@ def constant(block, name, kind="CONSTANT"):
     raise Failure(f"no {kind} {name}")
 
 
-def typed_values_with_their_boxes(codexel, gen, display):
+def on_parameters_page(codexel, display):
+    """A new variation's run, on the RS parameters page with the focus in
+    the bits field."""
     run = WizardRun(codexel, display, ["-n", "{work}/rs.tdf"], notify=False)
+    run.page()
+    run.click(NEXT)
+    run.page()
+    check(run.title().startswith(page_title(2, PAGES)), f"title {run.title()!r}")
+    return run
+
+
+def typed_values_with_their_boxes(codexel, gen, display):
+    run = on_parameters_page(codexel, display)
     try:
-        run.page()
-        run.click(NEXT)
-        run.page()
-        check(run.title().startswith(page_title(2, PAGES)), f"title {run.title()!r}")
         for typed, title, text in TYPED:  # the focus starts in the bits field
             run.keys("ctrl+a")
             run.type(typed)
@@ -175,11 +182,8 @@ def typed_values_with_their_boxes(codexel, gen, display):
 
 
 def enter_keeps_a_typed_value(codexel, gen, display):
-    run = WizardRun(codexel, display, ["-n", "{work}/rs.tdf"], notify=False)
+    run = on_parameters_page(codexel, display)
     try:
-        run.page()
-        run.click(NEXT)
-        run.page()
         run.keys("ctrl+a")
         run.type("6")
         run.keys("Return")  # leaves the page with the value, no box
