@@ -149,10 +149,14 @@ def on_parameters_page(codexel, display):
     """A new variation's run, on the RS parameters page with the focus in
     the bits field."""
     run = WizardRun(codexel, display, ["-n", "{work}/rs.tdf"], notify=False)
-    run.page()
-    run.click(NEXT)
-    run.page()
-    check(run.title().startswith(page_title(2, PAGES)), f"title {run.title()!r}")
+    try:
+        run.page()
+        run.click(NEXT)
+        run.page()
+        check(run.title().startswith(page_title(2, PAGES)), f"title {run.title()!r}")
+    except BaseException:
+        run.close()
+        raise
     return run
 
 
