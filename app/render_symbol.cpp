@@ -1,38 +1,53 @@
 // Developer tool: lays out the RS symbol for a parameter set given on the
 // command line and renders the preview panel to a PNG, as the RS pages show
-// it. Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
+// it. The device and code options are codexel-gen's, through its parser.
+// Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <map>
-#include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "platform/qt_canvas.h"
 #include "platform/qt_services.h"
+#include "rs_engine/batch_generator.h"
+#include "rs_engine/rs_wizard_app.h"
 #include "rs_pages/rs_parameters.h"
 #include "symbol/rs_symbol.h"
 #include "symbol/symbol.h"
 
 namespace {
 
+constexpr const char* kProgram = "codexel-render-symbol";
+
 constexpr const char* kUsage =
-    "usage: codexel-render-symbol [options] <output.png>\n"
-    "  --m N --n N --r N --irrpol N --genstart N   code parameters (default 4 5 4 19 0)\n"
-    "  --decoder      a decoder (default: encoder)\n"
-    "  --erasure      erasure-supporting decoder (default: standard)\n"
-    "  --half         half speed (default: full)\n"
-    "  --streaming    streaming architecture (default: discrete)\n"
+    "Usage: codexel-render-symbol [OPTIONS] OUTPUT.png\n"
+    "Lays out the RS symbol for the options given and renders its preview panel\n"
+    "to OUTPUT.png, as the wizard's pages show it.\n"
+    "\n"
+    "The device and code options are those of codexel-gen (see codexel-gen --help):\n"
+    "  --encoder --decoder --standard --erasures --discrete --streaming --full\n"
+    "  --half -m N -n N -r N --irrpol N --genstart N --dvb\n"
+    "\n"
     "  --name TEXT    design base name shown as the title (default: rsdemo)\n"
-    "  --scale N      enlarge the picture N times, pixel for pixel (default 1)\n"
+    "  --scale N      enlarge the picture N times, pixel for pixel: 1 to 16 (default 1)\n"
     "  --lines        also print the symbol lines to standard output\n"
-    "  --metrics      also print the screen's dpi, the heights of Arial 7, 8, 10 and W\n";
+    "  --metrics      also print the screen's dpi, the heights of Arial 7, 8, 10 and W\n"
+    "  --help         print this help and exit\n";
+
+const codexel::GenToolSyntax kSyntax{kProgram,
+                                     "output file",
+                                     {{"--name", true},
+                                      {"--scale", true},
+                                      {"--lines", false},
+                                      {"--metrics", false}}};
 
 struct Options {
   codexel::RsParameters parameters;
@@ -43,61 +58,27 @@ struct Options {
   bool metrics = false;
 };
 
-std::optional<int> ParseNumber(const std::string& text) {
-  int value = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, error] = std::from_chars(text.data(), end, value);
-  if (error != std::errc() || ptr != end) return std::nullopt;
-  return value;
-}
-
-// Parses the arguments; prints the problem and returns nothing on a bad one.
-std::optional<Options> ParseOptions(const std::vector<std::string>& args) {
+// The options, or the one line that tells what is wrong with them.
+std::variant<Options, std::string> ParseOptions(const codexel::GenOptions& given) {
+  // Options of the generator that ask for something a picture does not do.
+  if (given.edit) return std::string("--edit is not for a picture: give the values");
+  if (given.list) return std::string("--list is not for a picture");
+  if (given.throughput) return std::string("--throughput is not for a picture");
   Options options;
-  codexel::RsParameters& p = options.parameters;
-  const std::map<std::string, int*> numbers = {{"--m", &p.m},
-                                               {"--n", &p.n},
-                                               {"--r", &p.r},
-                                               {"--irrpol", &p.irrpol},
-                                               {"--genstart", &p.genstart},
-                                               {"--scale", &options.scale}};
-  const std::map<std::string, std::pair<int*, int>> flags = {{"--decoder", {&p.Enc_Dec, 0}},
-                                                             {"--erasure", {&p.Eras_Stnd, 1}},
-                                                             {"--half", {&p.Fast_Small, 0}},
-                                                             {"--streaming", {&p.Disc_Stream, 0}}};
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool has_value = i + 1 < args.size();
-    if (auto number = numbers.find(arg); number != numbers.end()) {
-      const std::optional<int> value = has_value ? ParseNumber(args[++i]) : std::nullopt;
-      if (!value) {
-        std::cerr << "codexel-render-symbol: " << arg << " needs an integer\n";
-        return std::nullopt;
-      }
-      *number->second = *value;
-    } else if (auto flag = flags.find(arg); flag != flags.end()) {
-      *flag->second.first = flag->second.second;
-    } else if (arg == "--name" && has_value) {
-      options.name = args[++i];
-    } else if (arg == "--lines") {
-      options.lines = true;
-    } else if (arg == "--metrics") {
-      options.metrics = true;
-    } else if (!arg.empty() && arg[0] != '-' && options.output.empty()) {
-      options.output = arg;
-    } else {
-      std::cerr << "codexel-render-symbol: unexpected argument '" << arg << "'\n";
-      return std::nullopt;
+  if (auto error = codexel::ApplyGenOptions(given, options.parameters)) return *error;
+  options.output = given.design_path;
+  const auto& own = given.tool_options;
+  if (auto name = own.find("--name"); name != own.end()) options.name = name->second;
+  if (auto scale = own.find("--scale"); scale != own.end()) {
+    const std::string& text = scale->second;
+    const char* end = text.data() + text.size();
+    const auto [ptr, error] = std::from_chars(text.data(), end, options.scale);
+    if (error != std::errc() || ptr != end || options.scale < 1 || options.scale > 16) {
+      return "--scale '" + text + "' must be an integer from 1 to 16";
     }
   }
-  if (options.scale < 1 || options.scale > 16) {
-    std::cerr << "codexel-render-symbol: --scale must be 1 to 16\n";
-    return std::nullopt;
-  }
-  if (options.output.empty()) {
-    std::cerr << "codexel-render-symbol: no output file given\n";
-    return std::nullopt;
-  }
+  options.lines = own.count("--lines") > 0;
+  options.metrics = own.count("--metrics") > 0;
   return options;
 }
 
@@ -112,15 +93,25 @@ void PrintMetrics(codexel::TextMetrics& metrics, const codexel::Symbol& symbol) 
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty() || args[0] == "--help") {
-    std::fputs(kUsage, args.empty() ? stderr : stdout);
-    return args.empty() ? 2 : 0;
+  const codexel::GenCommand command = codexel::ParseGenCommandLine(args, kSyntax);
+  if (command.action == codexel::GenAction::kHelp) {
+    std::fputs(kUsage, stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
   }
-  const std::optional<Options> options = ParseOptions(args);
-  if (!options) {
-    std::fputs(kUsage, stderr);
-    return 2;
+  if (command.action == codexel::GenAction::kVersion) {
+    std::printf("%s (%s)\n", kProgram, codexel::kRsProgramTitle);
+    return std::fflush(stdout) == 0 ? 0 : 1;
   }
+  const auto parsed = command.action == codexel::GenAction::kError
+                          ? std::variant<Options, std::string>(command.error)
+                          : ParseOptions(command.options);
+  if (const auto* error = std::get_if<std::string>(&parsed)) {
+    std::string line = *error;  // one line, whatever the arguments held
+    std::replace_if(line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    std::cerr << kProgram << ": " << line << "\n";
+    return 1;
+  }
+  const Options* options = &std::get<Options>(parsed);
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   int qt_argc = 1;
   char* qt_argv[] = {argv[0], nullptr};

@@ -43,9 +43,11 @@ int WizardInfoTable::GetNumeric(const std::string& name, int fallback) const {
 
 void WizardInfoTable::Clear() {
   // Only these fields return to their defaults; the others keep stale text
-  // that Add overwrites before anyone sees it.
+  // that Add overwrites before anyone sees it. The slots in use are a run
+  // from slot 0; nothing in the slots after it is ever seen.
   static const WizardInfoRecord kFresh;
   for (auto& slot : slots_) {
+    if (slot.name.empty()) break;
     slot.name.clear();
     slot.type = kFresh.type;
     slot.aux2 = kFresh.aux2;

@@ -17,8 +17,6 @@ namespace codexel {
 
 namespace {
 
-constexpr const char* kSeeHelp = " (see codexel-gen --help)";
-
 // ---- Command line ----
 
 // A choice option and the field it sets.
@@ -292,7 +290,8 @@ int Generate(const GenOptions& options, TextMetrics& metrics, FileSystem& files,
 
 }  // namespace
 
-GenCommand ParseGenCommandLine(const std::vector<std::string>& args) {
+GenCommand ParseGenCommandLine(const std::vector<std::string>& args, const GenToolSyntax& tool) {
+  const std::string see_help = " (see " + tool.program + " --help)";
   GenCommand command;
   GenOptions& options = command.options;
   bool options_ended = false;
@@ -302,10 +301,10 @@ GenCommand ParseGenCommandLine(const std::vector<std::string>& args) {
     const bool is_option = !options_ended && arg.size() > 1 && arg[0] == '-';
     if (!is_option) {
       if (have_design) {
-        return Error("more than one design file given: '" + options.design_path + "' and '" +
-                     arg + "'" + kSeeHelp);
+        return Error("more than one " + tool.operand + " given: '" + options.design_path +
+                     "' and '" + arg + "'" + see_help);
       }
-      if (arg.empty()) return Error(std::string("the design file name is empty") + kSeeHelp);
+      if (arg.empty()) return Error("the " + tool.operand + " name is empty" + see_help);
       options.design_path = arg;
       have_design = true;
       continue;
@@ -323,28 +322,40 @@ GenCommand ParseGenCommandLine(const std::vector<std::string>& args) {
     if (!long_option && arg.size() > 2) attached = arg.substr(2);
 
     if (name == "--help" || name == "--version") {
-      if (attached) return Error("option '" + name + "' takes no value" + kSeeHelp);
+      if (attached) return Error("option '" + name + "' takes no value" + see_help);
       command.action = name == "--help" ? GenAction::kHelp : GenAction::kVersion;
       return command;
     }
-    if (auto number = Numbers().find(name); number != Numbers().end()) {
+    const auto own = std::find_if(tool.options.begin(), tool.options.end(),
+                                  [&](const GenToolSyntax::Option& o) { return o.name == name; });
+    const auto number = Numbers().find(name);
+    if (number != Numbers().end() || (own != tool.options.end() && own->takes_value)) {
       std::string value;
       if (attached) {
         value = *attached;
       } else if (i + 1 < args.size()) {
         value = args[++i];  // taken whatever it looks like: "--genstart -1"
       } else {
-        return Error("option '" + name + "' needs a value" + kSeeHelp);
+        return Error("option '" + name + "' needs a value" + see_help);
       }
-      options.*(number->second) = GenNumber{name, value};
+      if (number != Numbers().end()) {
+        options.*(number->second) = GenNumber{name, value};
+      } else {
+        options.tool_options[name] = value;
+      }
+      continue;
+    }
+    if (own != tool.options.end()) {
+      if (attached) return Error("option '" + name + "' takes no value" + see_help);
+      options.tool_options[name] = std::string();
       continue;
     }
     const auto choice = long_option ? Choices().find(name) : Choices().end();
     const auto flag = long_option ? Switches().find(name) : Switches().end();
     if (choice == Choices().end() && flag == Switches().end()) {
-      return Error("unknown option '" + (long_option ? name : arg) + "'" + kSeeHelp);
+      return Error("unknown option '" + (long_option ? name : arg) + "'" + see_help);
     }
-    if (attached) return Error("option '" + name + "' takes no value" + kSeeHelp);
+    if (attached) return Error("option '" + name + "' takes no value" + see_help);
     if (choice != Choices().end()) {
       options.*(choice->second.field) = choice->second.value;
     } else {
@@ -353,7 +364,7 @@ GenCommand ParseGenCommandLine(const std::vector<std::string>& args) {
   }
   // Only the throughput of a new variation needs no design file.
   const bool needs_design = options.edit || options.list || !options.throughput;
-  if (!have_design && needs_design) return Error(std::string("no design file given") + kSeeHelp);
+  if (!have_design && needs_design) return Error("no " + tool.operand + " given" + see_help);
   return command;
 }
 

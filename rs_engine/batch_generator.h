@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,6 +46,21 @@ struct GenOptions {
   std::optional<GenNumber> irrpol;
   std::optional<GenNumber> genstart;
   std::optional<GenNumber> throughput;  // clock frequency in MHz
+  // Options of another tool that takes these options (GenToolSyntax), as
+  // given: name to value, empty text for a flag.
+  std::map<std::string, std::string> tool_options;
+};
+
+// Another program that takes the generator's options: its name for the
+// error lines, what its one operand is, and its own options besides.
+struct GenToolSyntax {
+  struct Option {
+    std::string name;  // "--scale"
+    bool takes_value = false;
+  };
+  std::string program = kGenProgramName;
+  std::string operand = "design file";
+  std::vector<Option> options;
 };
 
 enum class GenAction { kRun, kHelp, kVersion, kError };
@@ -58,7 +74,8 @@ struct GenCommand {
 // GNU-style parsing: options and operands in any order, "--" ends the
 // options, "--name=value" and "-mN" as well as separate values; a later
 // choice overrides an earlier one. --help and --version act where they stand.
-GenCommand ParseGenCommandLine(const std::vector<std::string>& args);
+GenCommand ParseGenCommandLine(const std::vector<std::string>& args,
+                               const GenToolSyntax& tool = {});
 
 // Applies the options to `parameters` (a new variation's defaults, or the set
 // an edited variation was loaded with) and checks every value given against

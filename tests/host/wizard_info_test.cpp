@@ -67,6 +67,11 @@ TEST(WizardInfoTableTest, FullTableRefusesWithoutChange) {
   EXPECT_NE(table.RecordAt(511), nullptr);
   EXPECT_EQ(table.RecordAt(512), nullptr);
   EXPECT_EQ(table.RecordAt(-1), nullptr);
+  table.Clear();
+  EXPECT_EQ(table.RecordAt(511), nullptr) << "every slot in use is emptied";
+  EXPECT_EQ(table.FindByName("v0"), nullptr);
+  EXPECT_TRUE(table.AddNumeric("again", 1));
+  EXPECT_EQ(table.RecordAt(0)->type, "NUMERIC");
 }
 
 TEST(WizardInfoTableTest, ConnectionToAConstantHasNoWidth) {

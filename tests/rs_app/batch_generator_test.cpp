@@ -124,6 +124,36 @@ TEST(ParseValuesTest, NothingGivenLeavesEveryChoiceOpen) {
   EXPECT_FALSE(o.dvb || o.edit || o.quiet || o.list || o.symbol);
 }
 
+// Another tool on the same parser: its own options beside the generator's,
+// its name and operand in the error lines.
+TEST(ToolSyntaxTest, OwnOptionsBesideTheGenerators) {
+  const GenToolSyntax tool{"tool", "output file", {{"--scale", true}, {"--lines", false}}};
+  const GenCommand command =
+      ParseGenCommandLine({"--scale", "3", "--decoder", "-m8", "--lines", "out.png"}, tool);
+  ASSERT_EQ(command.action, GenAction::kRun) << command.error;
+  EXPECT_EQ(command.options.tool_options,
+            (std::map<std::string, std::string>{{"--scale", "3"}, {"--lines", ""}}));
+  EXPECT_EQ(command.options.enc_dec, 0);
+  EXPECT_EQ(command.options.m->text, "8");
+  EXPECT_EQ(command.options.design_path, "out.png");
+  EXPECT_EQ(ParseGenCommandLine({"--scale=4", "--scale", "5", "o"}, tool).options.tool_options,
+            (std::map<std::string, std::string>{{"--scale", "5"}}));
+
+  const std::pair<Args, std::string> errors[] = {
+      {{}, "no output file given (see tool --help)"},
+      {{"a", "b"}, "more than one output file given: 'a' and 'b' (see tool --help)"},
+      {{"o", "--scale"}, "option '--scale' needs a value (see tool --help)"},
+      {{"o", "--lines=1"}, "option '--lines' takes no value (see tool --help)"},
+      {{"o", "--m", "8"}, "unknown option '--m' (see tool --help)"},
+  };
+  for (const auto& [args, error] : errors) {
+    EXPECT_EQ(ParseGenCommandLine(args, tool).error, error);
+  }
+  EXPECT_EQ(ParseGenCommandLine({"--scale", "2", "x.tdf"}).error,
+            "unknown option '--scale' (see codexel-gen --help)")
+      << "the generator itself has no such option";
+}
+
 // ---- Values ----
 
 // The options of `args` applied to `start`; the error line or the result.
