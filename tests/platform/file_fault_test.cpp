@@ -377,6 +377,16 @@ TEST(FileBatchTest, FailedRenamePutsTheEarlierFilesBack) {
   EXPECT_EQ(Take(dir), before) << "old bytes back, no temporary file or second name left";
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+// A sanitizer's shadow memory and checks say nothing of the program's own
+// figures: there a smaller file only shows that it is read all the same.
+constexpr std::size_t kDamagedFileSize = 5u << 20;
+constexpr bool kMeasured = false;
+#else
+constexpr std::size_t kDamagedFileSize = 50u << 20;
+constexpr bool kMeasured = true;
+#endif
+
 // Reading keeps its memory whatever the file's size: 50 MB wizard
 // information files in edit mode, of mixed damage and of empty lines.
 TEST(DamagedFileTest, FiftyMegabytesAreReadInBoundedMemoryAndTime) {
@@ -400,17 +410,19 @@ TEST(DamagedFileTest, FiftyMegabytesAreReadInBoundedMemoryAndTime) {
     {
       std::ofstream out(work.path() / "rs.cnx", std::ios::binary);
       out << decoder;
-      for (std::size_t size = 0; size < 50u << 20; size += block.size()) out << block;
+      for (std::size_t size = 0; size < kDamagedFileSize; size += block.size()) out << block;
     }
     const ChildRun run = RunGen({"--edit", "--quiet", "rs.tdf"}, work.path());
     EXPECT_EQ(run.status, 0) << run.err;
-    std::cout << "50 MB of " << kind << ": peak " << run.peak_kb / 1024.0 << " MB in "
-              << run.seconds << " s\n";
+    std::cout << (kDamagedFileSize >> 20) << " MB of " << kind << ": peak "
+              << run.peak_kb / 1024.0 << " MB in " << run.seconds << " s\n";
     std::string key = std::string(kind) + "_peak_kb";
     std::replace(key.begin(), key.end(), ' ', '_');
     ::testing::Test::RecordProperty(key, std::to_string(run.peak_kb));
-    EXPECT_LT(run.peak_kb, 64 * 1024) << kind;
-    EXPECT_LT(run.seconds, 5.0) << kind;
+    if (kMeasured) {
+      EXPECT_LT(run.peak_kb, 64 * 1024) << kind;
+      EXPECT_LT(run.seconds, 5.0) << kind;
+    }
     EXPECT_TRUE(fs::exists(work.path() / "inv_4_19.hex")) << "read as the decoder it records";
   }
 }
