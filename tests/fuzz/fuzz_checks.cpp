@@ -306,8 +306,11 @@ std::optional<std::string> CheckGenArguments(std::string_view bytes) {
   }
   if (auto kept = CheckValuesKept(options, p)) return kept;
   if (status == 1) {
-    // Only the design path can be wrong once the values are legal.
-    if (errors.find("illegal extension in design file name") == std::string::npos) {
+    // Only the design path can be wrong once the values are legal: its
+    // extension, or a name with nothing before the extension.
+    if (errors.find("illegal extension in design file name") == std::string::npos &&
+        errors.find("the design file name has nothing before its extension") ==
+            std::string::npos) {
       return "refused a legal command line: " + Quoted(errors);
     }
     return std::nullopt;
