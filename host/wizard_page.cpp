@@ -14,6 +14,8 @@
 #include <utility>
 
 #include "host/wizard_app.h"
+#include "platform/qt_font.h"
+#include "platform/qt_services.h"
 
 namespace codexel {
 
@@ -104,9 +106,9 @@ int PageOrigin(int corner, int extent) {
 }  // namespace
 
 QFont PageFont() {
-  QFont font(QStringLiteral("Liberation Sans"));
-  font.setPixelSize(11);
-  return font;
+  // The symbol's 8-point face, so that the pages and the preview share one
+  // loaded font.
+  return MakeQFont(MakeFontRequest("Arial", 8, false, ScreenVerticalDpi()));
 }
 
 WizardPage::WizardPage(WizardApp& app, PageTemplate page_template)

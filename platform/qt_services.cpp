@@ -125,10 +125,12 @@ void QtProcessServices::OpenHelpFile(const std::string& path) {
 
 // ---- Text metrics ----
 
-int QtTextMetrics::VerticalDpi() {
+int ScreenVerticalDpi() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   return screen ? static_cast<int>(std::lround(screen->logicalDotsPerInchY())) : 96;
 }
+
+int QtTextMetrics::VerticalDpi() { return ScreenVerticalDpi(); }
 
 QtTextMetrics::Entry& QtTextMetrics::EntryFor(const FontFace& font) {
   const int dpi = VerticalDpi();

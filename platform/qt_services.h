@@ -34,6 +34,9 @@ class QtProcessServices : public ProcessServices {
   void OpenHelpFile(const std::string& path) override;
 };
 
+// Vertical dots per inch of the primary screen (96 without one).
+int ScreenVerticalDpi();
+
 // Measures with QFontMetrics on the screen's resolution. Needs a
 // QGuiApplication.
 class QtTextMetrics : public TextMetrics {
