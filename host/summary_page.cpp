@@ -1,9 +1,6 @@
 #include "host/summary_page.h"
 
-#include <QDialog>
-#include <QLabel>
 #include <QLinearGradient>
-#include <QListWidget>
 #include <QPainter>
 #include <algorithm>
 #include <utility>

@@ -70,7 +70,7 @@ bool RsWizardApp::Begin() {
   if (rs_page_factory_) {
     for (RsPageKind kind : {RsPageKind::kDeviceType, RsPageKind::kRsParameters,
                             RsPageKind::kExtraFiles, RsPageKind::kOrderCodes}) {
-      if (auto page = rs_page_factory_->CreateRsPage(*this, kind)) AddPage(std::move(page));
+      AddPage(rs_page_factory_->CreateRsPage(*this, kind));
     }
   }
   AddSummaryPage();

@@ -38,7 +38,6 @@ enum class RsPageKind { kDeviceType, kRsParameters, kExtraFiles, kOrderCodes };
 // Creates the RS pages and the host's own pages; the widget layer provides it.
 class RsPageFactory : public PageFactory {
  public:
-  // Null for a page this build does not have.
   virtual std::unique_ptr<PageInterface> CreateRsPage(RsWizardApp& app, RsPageKind kind) = 0;
 };
 

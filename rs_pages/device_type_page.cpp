@@ -52,14 +52,10 @@ void DeviceTypePage::Refresh() {
   (p.Fast_Small == 1 ? ui.fullButton : ui.halfButton)->setChecked(true);
   (p.Eras_Stnd == 1 ? ui.erasureButton : ui.standardButton)->setChecked(true);
   const bool decoder = p.Enc_Dec != 1;
-  for (QWidget* control :
-       {static_cast<QWidget*>(ui.decoderTypeGroup), static_cast<QWidget*>(ui.architectureGroup),
-        static_cast<QWidget*>(ui.speedGroup), static_cast<QWidget*>(ui.standardButton),
-        static_cast<QWidget*>(ui.erasureButton), static_cast<QWidget*>(ui.discreteButton),
-        static_cast<QWidget*>(ui.streamingButton), static_cast<QWidget*>(ui.fullButton),
-        static_cast<QWidget*>(ui.halfButton)}) {
-    control->setEnabled(decoder);
-  }
+  SetEnabled({ui.decoderTypeGroup, ui.architectureGroup, ui.speedGroup, ui.standardButton,
+              ui.erasureButton, ui.discreteButton, ui.streamingButton, ui.fullButton,
+              ui.halfButton},
+             decoder);
   rs_app().ApplyModuleNameRule();
   RefreshPreview();
 }

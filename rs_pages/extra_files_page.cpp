@@ -42,14 +42,10 @@ void ExtraFilesPage::OnPageOpened() {
   ui.vectorFileField->setText(QString::fromStdString(view.vector_file));
   ui.memoryFileField->setReadOnly(true);
   ui.memoryFileField->setText(QString::fromStdString(view.memory_file));
-  for (QWidget* control :
-       {static_cast<QWidget*>(ui.memoryFileLabel), static_cast<QWidget*>(ui.memoryFileField),
-        static_cast<QWidget*>(ui.throughputGroup), static_cast<QWidget*>(ui.unitLabel),
-        static_cast<QWidget*>(ui.megasymbolsButton), static_cast<QWidget*>(ui.megabitsButton),
-        static_cast<QWidget*>(ui.frequencyLabel), static_cast<QWidget*>(ui.frequencyField),
-        static_cast<QWidget*>(ui.calculateButton), static_cast<QWidget*>(ui.resultField)}) {
-    control->setEnabled(view.decoder);
-  }
+  SetEnabled({ui.memoryFileLabel, ui.memoryFileField, ui.throughputGroup, ui.unitLabel,
+              ui.megasymbolsButton, ui.megabitsButton, ui.frequencyLabel, ui.frequencyField,
+              ui.calculateButton, ui.resultField},
+             view.decoder);
   // The frequency never survives leaving the page.
   ui.resultField->setReadOnly(true);
   ui.resultField->clear();

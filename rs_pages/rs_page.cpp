@@ -10,6 +10,10 @@ namespace codexel {
 RsPage::RsPage(RsWizardApp& app, const Symbol* symbol, PageTemplate page_template)
     : WizardPage(app, std::move(page_template)), rs_app_(app), symbol_(symbol) {}
 
+void RsPage::SetEnabled(std::initializer_list<QWidget*> controls, bool enabled) {
+  for (QWidget* control : controls) control->setEnabled(enabled);
+}
+
 RsParameters& RsPage::parameters() const { return rs_app_.parameters(); }
 
 void RsPage::AdjustLayout() {

@@ -5,6 +5,7 @@
 // application's parameter set when shown and write each change into it at once.
 
 #include <QPointer>
+#include <initializer_list>
 
 #include "host/wizard_page.h"
 #include "rs_pages/rs_parameters.h"
@@ -34,6 +35,8 @@ class RsPage : public WizardPage {
   SymbolPanel* panel() const { return panel_; }
 
  protected:
+  // Enables or disables the controls together.
+  static void SetEnabled(std::initializer_list<QWidget*> controls, bool enabled);
   RsWizardApp& rs_app() const { return rs_app_; }
   RsParameters& parameters() const;
 

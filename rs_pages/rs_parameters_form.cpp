@@ -123,42 +123,38 @@ int RsParametersForm::Value(ParameterField field) const { return ToInteger(text(
 
 void RsParametersForm::Show(ParameterField field, int value) { SetText(field, FormatInt(value)); }
 
-// Each refill reads the value of its field's text, offers the items, and
-// keeps that value when it is one of them, else falls back.
+// Each refill offers the items, then reads the value of its field's text:
+// the field keeps its text when the value is one of them, else it shows the
+// value the rule falls back to. The symbols field always shows its value.
+void RsParametersForm::Settle(ParameterField field, std::vector<int> items,
+                              const std::function<int(int)>& refill, int& target) {
+  items_[Index(field)] = std::move(items);
+  const int current = Value(field);
+  target = refill(current);
+  if (field == ParameterField::kSymbols || !IsListItem(items_[Index(field)], current)) {
+    Show(field, target);
+  }
+}
+
 void RsParametersForm::RefillIrrpol(int m) {
-  std::vector<int>& items = items_[Index(ParameterField::kPolynomial)];
-  items = IrrpolItems(m);
-  const int current = Value(ParameterField::kPolynomial);
-  parameters_.irrpol = current;
-  if (items.empty() || IsListItem(items, current)) return;
-  parameters_.irrpol = items.front();
-  Show(ParameterField::kPolynomial, items.front());
+  Settle(ParameterField::kPolynomial, IrrpolItems(m),
+         [m](int current) { return codexel::RefillIrrpol(current, m); }, parameters_.irrpol);
 }
 
 void RsParametersForm::RefillN(int r, int m) {
-  items_[Index(ParameterField::kSymbols)] = NItems(r, m);
-  parameters_.n = codexel::RefillN(Value(ParameterField::kSymbols), r, m);
-  Show(ParameterField::kSymbols, parameters_.n);
+  Settle(ParameterField::kSymbols, NItems(r, m),
+         [r, m](int current) { return codexel::RefillN(current, r, m); }, parameters_.n);
 }
 
 void RsParametersForm::RefillR(int n) {
-  std::vector<int>& items = items_[Index(ParameterField::kChecks)];
-  items = RItems(n);
-  const int current = Value(ParameterField::kChecks);
-  parameters_.r = current;
-  if (IsListItem(items, current)) return;
-  parameters_.r = kMinR;
-  Show(ParameterField::kChecks, kMinR);
+  Settle(ParameterField::kChecks, RItems(n),
+         [n](int current) { return codexel::RefillR(current, n); }, parameters_.r);
 }
 
 void RsParametersForm::RefillGenstart(int r, int m) {
-  std::vector<int>& items = items_[Index(ParameterField::kFirstRoot)];
-  items = GenstartItems(r, m);
-  const int current = Value(ParameterField::kFirstRoot);
-  parameters_.genstart = current;
-  if (IsListItem(items, current)) return;
-  parameters_.genstart = 0;
-  Show(ParameterField::kFirstRoot, 0);
+  Settle(ParameterField::kFirstRoot, GenstartItems(r, m),
+         [r, m](int current) { return codexel::RefillGenstart(current, r, m); },
+         parameters_.genstart);
 }
 
 void RsParametersForm::Initialise() {

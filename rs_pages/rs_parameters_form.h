@@ -55,6 +55,8 @@ class RsParametersForm {
  private:
   int Value(ParameterField field) const;
   void Show(ParameterField field, int value);
+  void Settle(ParameterField field, std::vector<int> items, const std::function<int(int)>& refill,
+              int& target);
   void RefillIrrpol(int m);
   void RefillN(int r, int m);
   void RefillR(int n);
