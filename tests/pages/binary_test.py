@@ -23,7 +23,7 @@ import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from xdriver import (CANCEL, FINISH, NEXT, WAIT_SECONDS, WizardRun, check,  # noqa: E402
-                     page_title, run_cases, start_xvfb, stop)
+                     page_title, run_binary_test)
 
 PAGES = 5  # device type, RS parameters, extra files, order codes, Summary
 NEW_ARGS = ["-n", "-h{id}", "-symbol", "{work}/rs.tdf"]
@@ -298,40 +298,25 @@ def boxes_then(status, args):
     return case
 
 
-def main():
-    if len(sys.argv) != 3:
-        print(__doc__)
-        return 2
-    codexel, gen = sys.argv[1:]
-    for tool in ("Xvfb", "xdotool", "xwd", "xclip"):
-        if not shutil.which(tool):
-            print(f"FAIL {tool} is not installed (scripts/install-deps installs it)")
-            return 1
+def ending(act, status, files, notices):
+    return lambda codexel, gen, display: ends_with((codexel, display), act, status, files,
+                                                   notices)
 
-    def ending(act, status, files, notices):
-        return lambda codexel, gen, display: ends_with((codexel, display), act, status, files,
-                                                       notices)
 
-    cases = [
-        ("finish on the first page", ending(click_on_first_page(FINISH), 0,
-                                            ["rs.cnx", "rs.vec"], 1)),
-        ("cancel button", ending(click_on_first_page(CANCEL), 2, [], 1)),
-        ("escape cancels", ending(escape, 2, [], 1)),
-        ("enter through every page", ending(enter_through_every_page, 0,
-                                            ["rs.cnx", "rs.vec"], 1)),
-        ("decoder, next to the summary, finish", decoder_to_summary_and_finish),
-        ("typed values with their boxes", typed_values_with_their_boxes),
-        ("enter keeps a typed value", enter_keeps_a_typed_value),
-        ("typical run, then the design edited", typical_run_then_edit),
-        ("no design file", boxes_then(1, [])),
-        ("unknown option", boxes_then(2, ["-q", "-n", "{work}/rs.tdf"])),
-    ]
-    xvfb, display = start_xvfb()
-    try:
-        return run_cases(cases, codexel, gen, display)
-    finally:
-        stop(xvfb)
+CASES = [
+    ("finish on the first page", ending(click_on_first_page(FINISH), 0, ["rs.cnx", "rs.vec"], 1)),
+    ("cancel button", ending(click_on_first_page(CANCEL), 2, [], 1)),
+    ("escape cancels", ending(escape, 2, [], 1)),
+    ("enter through every page", ending(enter_through_every_page, 0, ["rs.cnx", "rs.vec"], 1)),
+    ("decoder, next to the summary, finish", decoder_to_summary_and_finish),
+    ("typed values with their boxes", typed_values_with_their_boxes),
+    ("enter keeps a typed value", enter_keeps_a_typed_value),
+    ("typical run, then the design edited", typical_run_then_edit),
+    ("no design file", boxes_then(1, [])),
+    ("unknown option", boxes_then(2, ["-q", "-n", "{work}/rs.tdf"])),
+]
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_binary_test(__doc__, CASES, programs=2,
+                             tools=("Xvfb", "xdotool", "xwd", "xclip")))

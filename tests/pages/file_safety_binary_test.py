@@ -28,7 +28,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from xdriver import (CANCEL, FINISH, HOST_TITLE, TITLE_START, WAIT_SECONDS,  # noqa: E402
-                     Failure, click_button, outcome, press, run_binary_test, stop,
+                     Failure, click_button, press, run_binary_test, stop,
                      wait_for_window, x_env)
 
 OLD_BLOCK = ("GENERATION: STANDARD\nVERSION: WM1.0\nMODULE: rs_std_dsc\n\n"
@@ -90,14 +90,12 @@ CASES = [
 ]
 
 
-def run_case(codexel, display, case):
-    name, before, args, act, box_title, expected_status, after, limit, pipe = case
+def run_case(case, codexel, display):
+    _, before, args, act, box_title, expected_status, after, limit, pipe = case
     env = x_env(display)
     work = tempfile.mkdtemp(prefix="codexel-files-")
     program = None
-
-    def check():
-        nonlocal program
+    try:
         make(work, before)
         expected = snapshot(work) if after is None else after
         program = subprocess.Popen(
@@ -123,9 +121,6 @@ def run_case(codexel, display, case):
         found = snapshot(work)
         if found != expected:
             raise Failure(f"files {found}, expected {expected}")
-
-    try:
-        return outcome(name, check)
     finally:
         stop(program)
         shutil.rmtree(work, ignore_errors=True)
@@ -133,4 +128,5 @@ def run_case(codexel, display, case):
 
 if __name__ == "__main__":
     sys.exit(run_binary_test(
-        __doc__, lambda codexel, display: [run_case(codexel, display, c) for c in CASES]))
+        __doc__, [(c[0], lambda codexel, display, c=c: run_case(c, codexel, display))
+                  for c in CASES]))

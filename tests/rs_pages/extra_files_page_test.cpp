@@ -13,9 +13,7 @@
 #include <QTest>
 #include <functional>
 
-#include "rs_pages/rs_page_factory.h"
-#include "tests/support/fakes.h"
-#include "tests/support/modal_helper.h"
+#include "tests/rs_pages/rs_page_test.h"
 #include "tests/support/page_checks.h"
 #include "tests/support/parameter_sets.h"
 
@@ -30,59 +28,24 @@ constexpr const char* kDecoderOnly[] = {
 constexpr const char* kDvb100 = "Throughput is 27.38 Msym/s";
 constexpr const char* kDvb100Mbit = "Throughput is 219.1 Mbit/s";
 
-class ExtraFilesPageTest : public ::testing::Test {
+class ExtraFilesPageTest : public RsPageTest {
  protected:
-  ExtraFilesPageTest() {
-    app_.SetDesignPath("/w/rs.tdf");
-    app_.set_new_file(true);
-    app_.LayoutSymbol();  // an encoder's symbol; nothing on this page changes it
-  }
-
   // Shows the page once; `act` runs on its window, then the page is left by
   // Next.
   void Show(const std::function<void(QWidget&)>& act) {
-    page_->SetTitle("page");
-    page_->SetPositionKind(kMiddlePage);
-    ModalDriver driver;
-    driver.Click("nextButton").Inspect(act);
-    EXPECT_EQ(page_->ShowModal(), kNavNext);
-    driver.Finish();
+    EXPECT_EQ(RsPageTest::Show(*page_, act, "nextButton"), kNavNext);
   }
 
-  FakeServices fake_;
-  QtRsPageFactory factory_;
-  RsWizardApp app_{fake_.services, &factory_};
-  std::unique_ptr<PageInterface> page_ = factory_.CreateRsPage(app_, RsPageKind::kExtraFiles);
+  std::unique_ptr<PageInterface> page_ = MakePage(RsPageKind::kExtraFiles);
 };
-
-// A control of the page's form; a name the form lacks is a fault of the test.
-template <class Control = QWidget>
-Control& Get(QWidget& window, const char* name) {
-  auto* control = window.findChild<Control*>(name);
-  if (!control) qFatal("no control %s", name);
-  return *control;
-}
 
 std::string Text(QWidget& window, const char* name) {
   return Get<QLineEdit>(window, name).text().toStdString();
 }
 
-bool Marked(QWidget& window, const char* name) {
-  return Get<QAbstractButton>(window, name).isChecked();
-}
-
 RsParameters With(RsParameters p, int RsParameters::*field, int value) {
   p.*field = value;
   return p;
-}
-
-// Clicks where a user would: a push button in its middle, a check box or
-// radio button on its mark.
-void ClickButton(QWidget& window, const char* name) {
-  auto& button = Get<QAbstractButton>(window, name);
-  const QPoint at = qobject_cast<QPushButton*>(&button) ? button.rect().center()
-                                                        : QPoint(6, button.height() / 2);
-  QTest::mouseClick(&button, Qt::LeftButton, {}, at);
 }
 
 // ---- Opening ----
@@ -303,8 +266,7 @@ TEST_P(ExtraFilesFinishTest, WritesTheVectorFileOnlyWhenChosen) {
   driver.Click("nextButton").Inspect([&](QWidget& window) {
     if (c.decoder) ClickButton(window, "decoderButton");
   });
-  // The pages between the device type page and this one, when the build has them.
-  if (factory_.CreateRsPage(app, RsPageKind::kRsParameters)) driver.Click("nextButton");
+  driver.Click("nextButton");  // the RS parameters page
   driver.Click("finishButton").Inspect([&](QWidget& window) {
     if (!c.vector_file) ClickButton(window, "generateVectorFileBox");
   });

@@ -12,9 +12,7 @@
 
 #include "platform/qt_canvas.h"
 #include "rs_pages/rs_page.h"
-#include "rs_pages/rs_page_factory.h"
-#include "tests/support/fakes.h"
-#include "tests/support/modal_helper.h"
+#include "tests/rs_pages/rs_page_test.h"
 #include "tests/support/page_checks.h"
 #include "tests/support/parameter_sets.h"
 
@@ -23,35 +21,7 @@ namespace {
 
 using Names = std::set<std::string>;
 
-class RsPageTest : public ::testing::Test {
- protected:
-  RsPageTest() {
-    app_.SetDesignPath("/w/rs.tdf");
-    app_.set_new_file(true);
-    app_.LayoutSymbol();
-  }
-
-  // Shows `page` once; `act` runs on its window, then it is cancelled.
-  void Show(PageInterface& page, const std::function<void(QWidget&)>& act) {
-    page.SetTitle("page");
-    page.SetPositionKind(kFirstPage);
-    ModalDriver driver;
-    driver.Click("cancelButton").Inspect(act);
-    page.ShowModal();
-    driver.Finish();
-  }
-  void Show(RsPageKind kind, const std::function<void(QWidget&)>& act) {
-    std::unique_ptr<PageInterface> page = factory_.CreateRsPage(app_, kind);
-    ASSERT_TRUE(page);
-    Show(*page, act);
-  }
-
-  FakeServices fake_;
-  QtRsPageFactory factory_;
-  RsWizardApp app_{fake_.services, &factory_};
-};
-
-Names Marked(QWidget& window) {
+Names MarkedButtons(QWidget& window) {
   Names marked;
   for (QRadioButton* button : window.findChildren<QRadioButton*>()) {
     if (button->isChecked()) marked.insert(button->objectName().toStdString());
@@ -73,13 +43,6 @@ bool DecoderChoicesEnabled(QWidget& window) {
   }
   EXPECT_TRUE(enabled == 0 || enabled == total) << "only some decoder choices are enabled";
   return enabled == total;
-}
-
-// Clicks on the button's mark, where a user would.
-void ClickRadio(QWidget& window, const char* name) {
-  auto* button = window.findChild<QRadioButton*>(name);
-  ASSERT_TRUE(button) << name;
-  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
 }
 
 QImage Grab(QWidget& window) {
@@ -119,12 +82,12 @@ TEST_F(RsPageTest, DeviceTypeChoicesSetTheFlagsTheModuleAndThePreview) {
     for (const DeviceStep& step : steps) {
       SCOPED_TRACE(step.click ? step.click : "opened");
       if (step.click) {
-        ClickRadio(window, step.click);
+        ClickButton(window, step.click);
         const QImage now = Grab(window);
         EXPECT_FALSE(now == previous) << "the preview shows the new symbol";
         previous = now;
       }
-      EXPECT_EQ(Marked(window), step.marked);
+      EXPECT_EQ(MarkedButtons(window), step.marked);
       EXPECT_EQ(DecoderChoicesEnabled(window), step.decoder_choices);
       EXPECT_EQ(app_.host().module_name, step.module);
       EXPECT_EQ(app_.rs_symbol().pins().size(), step.pins);
@@ -151,7 +114,7 @@ class DeviceOpeningTest : public RsPageTest, public ::testing::WithParamInterfac
 TEST_P(DeviceOpeningTest, OpensOnTheRecordedFlags) {
   app_.parameters() = GetParam().parameters;
   Show(RsPageKind::kDeviceType, [&](QWidget& window) {
-    EXPECT_EQ(Marked(window), GetParam().marked);
+    EXPECT_EQ(MarkedButtons(window), GetParam().marked);
     EXPECT_EQ(DecoderChoicesEnabled(window), GetParam().decoder_choices);
     ExpectAccessibleNames(window);
   });
@@ -190,12 +153,11 @@ TEST_F(RsPageTest, DeviceTypeKeyboard) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
     EXPECT_EQ(app_.host().module_name, "RS_Enc");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    // Tab goes down the page, one stop per group, then along the button row
-    // ("< Back" is disabled on the first page).
-    EXPECT_EQ(TabWalk(window, 7),
+    // Tab goes down the page, one stop per group, then along the button row.
+    EXPECT_EQ(TabWalk(window, 8),
               (std::vector<std::string>{"standardButton", "discreteButton", "fullButton",
-                                        "cancelButton", "nextButton", "finishButton",
-                                        "decoderButton"}));
+                                        "cancelButton", "backButton", "nextButton",
+                                        "finishButton", "decoderButton"}));
   });
 }
 

@@ -13,9 +13,7 @@
 #include <QTest>
 
 #include "platform/qt_services.h"
-#include "rs_pages/rs_page_factory.h"
-#include "tests/support/fakes.h"
-#include "tests/support/modal_helper.h"
+#include "tests/rs_pages/rs_page_test.h"
 #include "tests/support/page_checks.h"
 #include "tests/support/parameter_sets.h"
 
@@ -38,37 +36,18 @@ Texts TextsIn(QWidget& window) {
   return texts;
 }
 
-// Records each box with the texts the fields show while it is up.
-class SeenMessages : public MessageService {
- public:
-  void Show(const std::string& title, const std::string& text) override {
-    QWidget* page = QApplication::activeModalWidget();
-    shown.push_back({title, text, page ? TextsIn(*page) : Texts{}});
-  }
-  struct Box {
-    std::string title;
-    std::string text;
-    Texts fields;
-  };
-  std::vector<Box> shown;
-};
-
-class ParametersPageTest : public ::testing::Test {
+class ParametersPageTest : public RsPageTest {
  protected:
   ParametersPageTest() {
-    app_.SetDesignPath("/w/rs.tdf");
-    app_.set_new_file(true);
-    app_.LayoutSymbol();
+    // Each box with the texts the fields show while it is up.
+    fake_.messages.on_show = [this] {
+      QWidget* page = QApplication::activeModalWidget();
+      fields_seen_.push_back(page ? TextsIn(*page) : Texts{});
+    };
   }
 
-  // Shows the page; the driver's steps act on it. Returns how it was left.
   int Show(ModalDriver& driver) {
-    std::unique_ptr<PageInterface> page = factory_.CreateRsPage(app_, RsPageKind::kRsParameters);
-    page->SetTitle("page");
-    page->SetPositionKind(kMiddlePage);
-    const int result = page->ShowModal();
-    driver.Finish();
-    return result;
+    return RsPageTest::Show(*MakePage(RsPageKind::kRsParameters), driver);
   }
 
   // Types into a field as a user would: focus, select all, type.
@@ -91,15 +70,9 @@ class ParametersPageTest : public ::testing::Test {
     return {};
   }
 
-  SeenMessages messages_;
-  RecordingNotifier notifier_;
-  FakeTextMetrics metrics_;
-  MemoryFileSystem files_;
-  FakeProcess process_;
-  QtMessageService real_boxes_;
-  PlatformServices services_{messages_, notifier_, metrics_, files_, process_};
-  QtRsPageFactory factory_;
-  RsWizardApp app_{services_, &factory_};
+  const std::vector<Message>& boxes() const { return fake_.messages.shown; }
+
+  std::vector<Texts> fields_seen_;
 };
 
 // ---- Typing and Tab ----
@@ -132,7 +105,7 @@ TEST_P(TypedValueTest, TabChecksTheValueOnceAndShowsTheResult) {
   });
   Show(driver);
   std::vector<std::string> titles;
-  for (const auto& box : messages_.shown) titles.push_back(box.title);
+  for (const Message& box : boxes()) titles.push_back(box.title);
   EXPECT_EQ(titles, c.titles);
   EXPECT_EQ(ShownN(), c.shown_n);
   const RsParameters& p = app_.parameters();
@@ -176,12 +149,12 @@ TEST_F(ParametersPageTest, BoxesShowOverTheFieldsAsTheRuleLeavesThem) {
     Press(Qt::Key_Tab);
   });
   Show(driver);
-  ASSERT_EQ(messages_.shown.size(), 2u);
-  EXPECT_EQ(messages_.shown[0].text,
+  ASSERT_EQ(boxes().size(), 2u);
+  EXPECT_EQ(boxes()[0].text,
             "The value you have entered is too large.\nIt must be between 4 and 8.\nThe value "
             "has been reset to 8");
-  EXPECT_EQ(messages_.shown[0].fields, (Texts{"8", "204", "16", "285", "0"}));
-  EXPECT_EQ(messages_.shown[1].fields, (Texts{"8", "1.5", "16", "285", "0"}));
+  EXPECT_EQ(fields_seen_, (std::vector<Texts>{{"8", "204", "16", "285", "0"},
+                                              {"8", "1.5", "16", "285", "0"}}));
   EXPECT_EQ(app_.parameters().n, 17);
 }
 
@@ -215,7 +188,7 @@ TEST_F(ParametersPageTest, PickingItemsWithTheKeysAndTheMouse) {
     EXPECT_EQ(ShownN(), "n = 204");
   });
   Show(driver);
-  EXPECT_TRUE(messages_.shown.empty());
+  EXPECT_TRUE(boxes().empty());
   EXPECT_EQ(app_.parameters().r, 16);
 }
 
@@ -228,7 +201,7 @@ TEST_F(ParametersPageTest, TabRunsDownTheFieldsToThePreset) {
                                         "firstRootField", "dvbButton", "cancelButton"}));
   });
   Show(driver);
-  EXPECT_TRUE(messages_.shown.empty());
+  EXPECT_TRUE(boxes().empty());
 }
 
 // ---- Leaving the page ----
@@ -272,7 +245,7 @@ TEST_P(LeavingTest, TheFocusedFieldIsCheckedFirst) {
     });
   }
   EXPECT_EQ(Show(driver), c.result);
-  EXPECT_EQ(messages_.shown.size(), c.box ? 1u : 0u);
+  EXPECT_EQ(boxes().size(), c.box ? 1u : 0u);
   EXPECT_EQ(app_.parameters().m, c.m);
 }
 
@@ -293,11 +266,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ParametersPageTest, TheBoxItselfIsNoLossOfFocus) {
-  PlatformServices boxes{real_boxes_, notifier_, metrics_, files_, process_};
+  QtMessageService real_boxes;
+  PlatformServices boxes{real_boxes, fake_.notifier, fake_.metrics, fake_.files, fake_.process};
   RsWizardApp app(boxes, &factory_);
   app.SetDesignPath("/w/rs.tdf");
   std::unique_ptr<PageInterface> page = factory_.CreateRsPage(app, RsPageKind::kRsParameters);
-  page->SetTitle("page");
   ModalDriver driver;
   driver.Look().Inspect([&](QWidget& window) {
     Type(window, "bitsField", "1.5");
@@ -307,8 +280,7 @@ TEST_F(ParametersPageTest, TheBoxItselfIsNoLossOfFocus) {
   });
   driver.PressEnter();
   driver.Click("cancelButton");
-  EXPECT_EQ(page->ShowModal(), kNavCancel);
-  driver.Finish();
+  EXPECT_EQ(RsPageTest::Show(*page, driver), kNavCancel);
   ASSERT_EQ(driver.seen().size(), 3u) << "exactly one box";
   EXPECT_EQ(driver.seen()[1].title, "Invalid number of bits per symbol");
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Test doubles for the platform services.
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -24,8 +25,10 @@ class RecordingMessages : public MessageService {
  public:
   void Show(const std::string& title, const std::string& text) override {
     shown.push_back({title, text});
+    if (on_show) on_show();
   }
   std::vector<Message> shown;
+  std::function<void()> on_show;  // runs while the box would be up
 };
 
 struct Notification {

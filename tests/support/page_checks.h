@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <QWidget>
 #include <string>
@@ -42,6 +43,27 @@ inline void ExpectAccessibleNames(QWidget& window) {
       }
     }
   }
+}
+
+// A control of a page's form; a name the form lacks is a fault of the test.
+template <class Control = QWidget>
+Control& Get(QWidget& window, const char* name) {
+  auto* control = window.findChild<Control*>(name);
+  if (!control) qFatal("no control %s", name);
+  return *control;
+}
+
+inline bool Marked(QWidget& window, const char* name) {
+  return Get<QAbstractButton>(window, name).isChecked();
+}
+
+// Clicks where a user would: a push button in its middle, a check box or
+// radio button on its mark (its middle may lie beyond its text).
+inline void ClickButton(QWidget& window, const char* name) {
+  auto& button = Get<QAbstractButton>(window, name);
+  const QPoint at = qobject_cast<QPushButton*>(&button) ? button.rect().center()
+                                                        : QPoint(6, button.height() / 2);
+  QTest::mouseClick(&button, Qt::LeftButton, {}, at);
 }
 
 // The object names the focus visits when Tab is pressed `count` times,

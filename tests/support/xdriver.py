@@ -330,23 +330,6 @@ class WizardRun:
             shutil.rmtree(self.work, ignore_errors=True)
 
 
-def run_cases(cases, *args):
-    """Runs each case(*args), printing ok or FAIL with the reason; returns
-    the process exit status and prints the closing count."""
-    results = []
-    for name, case in cases:
-        try:
-            case(*args)
-            print(f"ok   {name}")
-            results.append(True)
-        except (Failure, subprocess.TimeoutExpired, OSError) as error:
-            print(f"FAIL {name}: {error}")
-            results.append(False)
-    passed = sum(results)
-    print(f"{passed} passed, {len(results) - passed} failed")
-    return 0 if all(results) else 1
-
-
 def check(condition, message):
     if not condition:
         raise Failure(message)
@@ -354,32 +337,30 @@ def check(condition, message):
 
 # ---- Running a binary test ----
 
-def outcome(name, case):
-    """Runs one case, a function that raises Failure (or times out) when it
-    fails; prints the verdict and returns whether it passed."""
-    try:
-        case()
-    except (Failure, subprocess.TimeoutExpired) as error:
-        print(f"FAIL {name}: {error}")
-        return False
-    print(f"ok   {name}")
-    return True
-
-
-def run_binary_test(doc, run_cases):
-    """The main of a binary test: the program's path from the command line,
-    the tools checked, one Xvfb for every case. run_cases(program, display)
-    returns one boolean per case. Returns the exit status."""
-    if len(sys.argv) != 2:
+def run_binary_test(doc, cases, programs=1, tools=("Xvfb", "xdotool")):
+    """The main of a binary test: the programs' paths from the command line,
+    the tools checked, one Xvfb for every case. Each case is (name, function)
+    and is called with the programs' paths and the display; it fails by
+    raising Failure (or timing out). Prints each verdict and the closing
+    count; returns the exit status."""
+    if len(sys.argv) != programs + 1:
         print(doc)
         return 2
-    for tool in ("Xvfb", "xdotool"):
+    for tool in tools:
         if not shutil.which(tool):
             print(f"FAIL {tool} is not installed (scripts/install-deps installs it)")
             return 1
+    results = []
     xvfb, display = start_xvfb()
     try:
-        results = run_cases(sys.argv[1], display)
+        for name, case in cases:
+            try:
+                case(*sys.argv[1:], display)
+                print(f"ok   {name}")
+                results.append(True)
+            except (Failure, subprocess.TimeoutExpired, OSError) as error:
+                print(f"FAIL {name}: {error}")
+                results.append(False)
     finally:
         stop(xvfb)
     passed = sum(results)
