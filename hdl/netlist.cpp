@@ -1,0 +1,292 @@
+#include "hdl/netlist.h"
+
+#include <stdexcept>
+#include <utility>
+
+namespace codexel::hdl {
+
+int Field::Multiply(int a, int b) const {
+  int p = 0;
+  for (int i = 0; i < m; ++i) {
+    if ((b >> i) & 1) p ^= a << i;
+  }
+  for (int bit = 2 * m - 2; bit >= m; --bit) {
+    if ((p >> bit) & 1) p ^= irrpol << (bit - m);
+  }
+  return p;
+}
+
+int Field::Power(int exponent) const {
+  const int order = size() - 1;
+  int e = exponent % order;
+  if (e < 0) e += order;
+  int p = 1;
+  for (int i = 0; i < e; ++i) p = Multiply(p, 2);
+  return p;
+}
+
+int Field::Inverse(int a) const {
+  for (int i = 1; i < size(); ++i) {
+    if (Multiply(a, i) == 1) return i;
+  }
+  return 0;
+}
+
+Netlist::Netlist(std::string module_name, Field field)
+    : module_name_(std::move(module_name)), field_(field) {}
+
+Sig Netlist::Make(Node node) {
+  if (node.width < 1 || node.width > 64) throw std::logic_error("netlist: width out of range");
+  nodes_.push_back(std::move(node));
+  reg_next_.emplace_back();
+  return Sig{static_cast<int>(nodes_.size()) - 1, nodes_.back().width};
+}
+
+const Node& Netlist::At(Sig s) const {
+  if (s.id < 0 || s.id >= static_cast<int>(nodes_.size())) {
+    throw std::logic_error("netlist: value of another netlist or none");
+  }
+  return nodes_[static_cast<std::size_t>(s.id)];
+}
+
+void Netlist::Same(Sig a, Sig b, const char* what) const {
+  At(a);
+  At(b);
+  if (a.width != b.width) {
+    throw std::logic_error(std::string("netlist: widths differ in ") + what + ": " +
+                           std::to_string(a.width) + " and " + std::to_string(b.width));
+  }
+}
+
+Sig Netlist::Input(const std::string& name, int width, int low) {
+  Node node{Op::kInput, width == 0 ? 1 : width, {}, 0, static_cast<int>(ports_.size()), name};
+  const Sig s = Make(node);
+  ports_.push_back(Port{name, false, width, low, s.id});
+  return s;
+}
+
+void Netlist::DeclareOutput(const std::string& name, int width, int low) {
+  ports_.push_back(Port{name, true, width, low, -1});
+}
+
+void Netlist::Output(const std::string& name, Sig value, int width, int low) {
+  for (Port& port : ports_) {
+    if (port.output && port.name == name && port.node < 0) {
+      if (At(value).width != port.bits()) {
+        throw std::logic_error("netlist: output " + name + " has the wrong width");
+      }
+      port.node = value.id;
+      return;
+    }
+  }
+  ports_.push_back(Port{name, true, width, low, -1});
+  if (At(value).width != ports_.back().bits()) {
+    throw std::logic_error("netlist: output " + name + " has the wrong width");
+  }
+  ports_.back().node = value.id;
+}
+
+void Netlist::SetClock(Sig clock) { clock_ = At(clock).op == Op::kInput ? clock.id : -1; }
+void Netlist::SetReset(Sig reset) {
+  if (At(reset).width != 1) throw std::logic_error("netlist: reset must be one bit");
+  reset_ = reset.id;
+}
+void Netlist::SetClockEnable(Sig enable) {
+  if (At(enable).width != 1) throw std::logic_error("netlist: clock enable must be one bit");
+  clock_enable_ = enable.id;
+}
+
+Sig Netlist::Const(std::uint64_t value, int width) {
+  if (width < 64) value &= (std::uint64_t{1} << width) - 1;
+  return Make(Node{Op::kConst, width, {}, value, -1, ""});
+}
+
+Sig Netlist::Reg(const std::string& name, int width, std::uint64_t init) {
+  return Make(Node{Op::kReg, width, {}, init, -1, name});
+}
+
+void Netlist::Next(Sig reg, Sig next, Sig enable) {
+  if (At(reg).op != Op::kReg) throw std::logic_error("netlist: Next of a value that is no register");
+  Same(reg, next, "a register's next value");
+  RegNext& rn = reg_next_[static_cast<std::size_t>(reg.id)];
+  if (rn.next >= 0) throw std::logic_error("netlist: register " + At(reg).name + " set twice");
+  rn.next = next.id;
+  if (enable.valid()) {
+    if (At(enable).width != 1) throw std::logic_error("netlist: enable must be one bit");
+    rn.enable = enable.id;
+  }
+}
+
+int Netlist::Memory(const std::string& name, int width, int depth) {
+  if (depth < 1) throw std::logic_error("netlist: memory without words");
+  memories_.push_back(hdl::Memory{name, width, depth, -1, -1, -1});
+  return static_cast<int>(memories_.size()) - 1;
+}
+
+void Netlist::MemWrite(int memory, Sig address, Sig data, Sig enable) {
+  hdl::Memory& mem = memories_.at(static_cast<std::size_t>(memory));
+  if (data.width != mem.width || enable.width != 1 || mem.write_data >= 0) {
+    throw std::logic_error("netlist: bad write port of " + mem.name);
+  }
+  At(address);
+  mem.write_address = address.id;
+  mem.write_data = data.id;
+  mem.write_enable = enable.id;
+}
+
+Sig Netlist::MemRead(int memory, Sig address) {
+  const hdl::Memory& mem = memories_.at(static_cast<std::size_t>(memory));
+  At(address);
+  return Make(Node{Op::kMemRead, mem.width, {address.id}, 0, memory, ""});
+}
+
+Sig Netlist::Not(Sig a) { return Make(Node{Op::kNot, At(a).width, {a.id}, 0, -1, ""}); }
+
+Sig Netlist::And(Sig a, Sig b) {
+  Same(a, b, "AND");
+  return Make(Node{Op::kAnd, a.width, {a.id, b.id}, 0, -1, ""});
+}
+
+Sig Netlist::Or(Sig a, Sig b) {
+  Same(a, b, "OR");
+  return Make(Node{Op::kOr, a.width, {a.id, b.id}, 0, -1, ""});
+}
+
+Sig Netlist::Xor(Sig a, Sig b) {
+  Same(a, b, "XOR");
+  return Make(Node{Op::kXor, a.width, {a.id, b.id}, 0, -1, ""});
+}
+
+Sig Netlist::Mux(Sig select, Sig if_one, Sig if_zero) {
+  if (At(select).width != 1) throw std::logic_error("netlist: a select must be one bit");
+  Same(if_one, if_zero, "a multiplexer");
+  return Make(Node{Op::kMux, if_one.width, {select.id, if_one.id, if_zero.id}, 0, -1, ""});
+}
+
+Sig Netlist::Eq(Sig a, Sig b) {
+  Same(a, b, "a comparison");
+  return Make(Node{Op::kEq, 1, {a.id, b.id}, 0, -1, ""});
+}
+
+Sig Netlist::Lt(Sig a, Sig b) {
+  Same(a, b, "a comparison");
+  return Make(Node{Op::kLt, 1, {a.id, b.id}, 0, -1, ""});
+}
+
+Sig Netlist::Add(Sig a, Sig b) {
+  Same(a, b, "an addition");
+  return Make(Node{Op::kAdd, a.width, {a.id, b.id}, 0, -1, ""});
+}
+
+Sig Netlist::Sub(Sig a, Sig b) {
+  Same(a, b, "a subtraction");
+  return Make(Node{Op::kSub, a.width, {a.id, b.id}, 0, -1, ""});
+}
+
+Sig Netlist::Slice(Sig a, int low, int width) {
+  if (low < 0 || width < 1 || low + width > At(a).width) {
+    throw std::logic_error("netlist: slice outside its value");
+  }
+  if (low == 0 && width == a.width) return a;
+  return Make(Node{Op::kSlice, width, {a.id}, static_cast<std::uint64_t>(low), -1, ""});
+}
+
+Sig Netlist::Concat(const std::vector<Sig>& high_to_low) {
+  if (high_to_low.size() == 1) return high_to_low.front();
+  Node node{Op::kConcat, 0, {}, 0, -1, ""};
+  for (const Sig& s : high_to_low) {
+    node.width += At(s).width;
+    node.args.push_back(s.id);
+  }
+  return Make(node);
+}
+
+Sig Netlist::Resize(Sig a, int width) {
+  if (width == At(a).width) return a;
+  if (width < a.width) return Slice(a, 0, width);
+  return Concat({Zero(width - a.width), a});
+}
+
+Sig Netlist::ReduceOr(Sig a) {
+  if (At(a).width == 1) return a;
+  return Make(Node{Op::kReduceOr, 1, {a.id}, 0, -1, ""});
+}
+
+Sig Netlist::GfMulConst(Sig a, int constant) {
+  if (At(a).width != m()) throw std::logic_error("netlist: GF operand of the wrong width");
+  if (constant < 0 || constant >= field_.size()) {
+    throw std::logic_error("netlist: GF constant outside the field");
+  }
+  if (constant == 1) return a;
+  return Make(Node{Op::kGfMulConst, m(), {a.id}, static_cast<std::uint64_t>(constant), -1, ""});
+}
+
+Sig Netlist::GfMul(Sig a, Sig b) {
+  Same(a, b, "a GF multiplier");
+  if (a.width != m()) throw std::logic_error("netlist: GF operand of the wrong width");
+  return Make(Node{Op::kGfMul, m(), {a.id, b.id}, 0, -1, ""});
+}
+
+Sig Netlist::XorAll(const std::vector<Sig>& values, int width) {
+  if (values.empty()) return Zero(width);
+  // A balanced tree keeps the logic depth at log2 of the count.
+  std::vector<Sig> level = values;
+  while (level.size() > 1) {
+    std::vector<Sig> next;
+    for (std::size_t i = 0; i + 1 < level.size(); i += 2) next.push_back(Xor(level[i], level[i + 1]));
+    if (level.size() % 2) next.push_back(level.back());
+    level = std::move(next);
+  }
+  return level.front();
+}
+
+Sig Netlist::Rom(Sig address, const std::vector<std::uint64_t>& table, int width) {
+  At(address);
+  if (address.width > 12) throw std::logic_error("netlist: table address too wide");
+  int index = -1;
+  for (std::size_t t = 0; t < tables_.size(); ++t) {
+    if (tables_[t] == table) index = static_cast<int>(t);
+  }
+  if (index < 0) {
+    tables_.push_back(table);
+    index = static_cast<int>(tables_.size()) - 1;
+  }
+  return Make(Node{Op::kRom, width, {address.id}, 0, index, ""});
+}
+
+Sig Netlist::GfInverse(Sig a) {
+  if (At(a).width != m()) throw std::logic_error("netlist: GF operand of the wrong width");
+  std::vector<std::uint64_t> table(static_cast<std::size_t>(field_.size()));
+  for (int i = 0; i < field_.size(); ++i) {
+    table[static_cast<std::size_t>(i)] = static_cast<std::uint64_t>(field_.Inverse(i));
+  }
+  return Rom(a, table, m());
+}
+
+Sig Netlist::Name(Sig value, const std::string& name) {
+  Node& node = nodes_.at(static_cast<std::size_t>(value.id));
+  if (node.name.empty() && node.op != Op::kConst) {
+    node.name = name;
+    return value;
+  }
+  // Already named (a port, a register) or a constant: a named copy.
+  Sig copy = Make(Node{Op::kSlice, value.width, {value.id}, 0, -1, name});
+  return copy;
+}
+
+void Netlist::Check() const {
+  for (std::size_t i = 0; i < nodes_.size(); ++i) {
+    if (nodes_[i].op == Op::kReg && reg_next_[i].next < 0) {
+      throw std::logic_error("netlist: register " + nodes_[i].name + " has no next value");
+    }
+  }
+  for (const hdl::Memory& mem : memories_) {
+    if (mem.write_data < 0) throw std::logic_error("netlist: memory " + mem.name + " is never written");
+  }
+  for (const Port& port : ports_) {
+    if (port.node < 0) throw std::logic_error("netlist: output " + port.name + " shows nothing");
+  }
+  if (clock_ < 0) throw std::logic_error("netlist: no clock");
+}
+
+}  // namespace codexel::hdl

@@ -1,0 +1,201 @@
+#pragma once
+// A synchronous netlist: the hardware of a core described once, as
+// registers, memories, GF(2^m) multipliers, XOR and the small logic that
+// steers them, then printed by a back end (Verilog today). One clock, an
+// optional synchronous reset and an optional clock enable act on every
+// register and memory of the netlist.
+//
+// Nodes are created after the nodes they read, so the creation order is an
+// evaluation order; registers and memory read ports are the only sources
+// whose value comes from the previous clock edge, which is how feedback is
+// built (create the register, use it, then give it its next value).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace codexel::hdl {
+
+// A value of the netlist: a node and its width in bits (1 to 64).
+struct Sig {
+  int id = -1;
+  int width = 0;
+  bool valid() const { return id >= 0; }
+};
+
+enum class Op {
+  kInput,
+  kConst,
+  kReg,
+  kMemRead,
+  kNot,
+  kAnd,
+  kOr,
+  kXor,
+  kAdd,
+  kSub,
+  kEq,
+  kLt,
+  kMux,
+  kSlice,
+  kConcat,
+  kReduceOr,
+  kGfMulConst,
+  kGfMul,
+  kRom,
+};
+
+struct Node {
+  Op op = Op::kConst;
+  int width = 1;
+  std::vector<int> args;  // node ids read; kMux: select, if one, if zero
+  std::uint64_t value = 0;  // kConst: value; kReg: reset and power-up value;
+                            // kSlice: lowest bit; kGfMulConst: the constant
+  int index = -1;           // kInput: port; kMemRead: memory; kRom: table
+  std::string name;         // ports, registers and named wires
+};
+
+// A register's next value: taken at an edge where `enable` (if any) is high.
+struct RegNext {
+  int next = -1;
+  int enable = -1;
+};
+
+struct Memory {
+  std::string name;
+  int width = 0;
+  int depth = 0;
+  int write_address = -1;
+  int write_data = -1;
+  int write_enable = -1;
+};
+
+// A port as the wizard information file records it: width 0 is a single
+// bit; otherwise a bus name[width + low - 1 .. low].
+struct Port {
+  std::string name;
+  bool output = false;
+  int width = 0;
+  int low = 0;
+  int node = -1;  // input: its kInput node; output: the node it shows
+  int bits() const { return width == 0 ? 1 : width; }
+};
+
+// GF(2^m) under a field polynomial, for the multiplier nodes.
+struct Field {
+  int m = 4;
+  int irrpol = 19;
+  int size() const { return 1 << m; }
+  int Multiply(int a, int b) const;
+  int Inverse(int a) const;  // 0 for 0
+  int Power(int exponent) const;  // alpha^exponent, any integer exponent
+};
+
+class Netlist {
+ public:
+  Netlist(std::string module_name, Field field);
+
+  const std::string& module_name() const { return module_name_; }
+  const Field& field() const { return field_; }
+  int m() const { return field_.m; }
+
+  // ---- Ports, clock, reset and clock enable ----
+  Sig Input(const std::string& name, int width = 0, int low = 0);
+  // Declares an output where it stands in the port list; Output gives it
+  // its value later.
+  void DeclareOutput(const std::string& name, int width = 0, int low = 0);
+  void Output(const std::string& name, Sig value, int width = 0, int low = 0);
+  // The clock input; every register and memory is clocked by it.
+  void SetClock(Sig clock);
+  // Synchronous, active high: every register takes its reset value at an
+  // edge where it is high, whatever the clock enable says.
+  void SetReset(Sig reset);
+  // Registers and memories change only at edges where it is high.
+  void SetClockEnable(Sig enable);
+
+  // ---- Values ----
+  Sig Const(std::uint64_t value, int width);
+  Sig Zero(int width) { return Const(0, width); }
+  Sig One() { return Const(1, 1); }
+
+  // ---- State ----
+  // A register, `init` at power-up and after reset; give it its next value
+  // with Next once that value has been built.
+  Sig Reg(const std::string& name, int width, std::uint64_t init = 0);
+  void Next(Sig reg, Sig next, Sig enable = {});
+  // A memory without reset, all zeros at power-up; one write port and
+  // registered read ports (BRAM-friendly).
+  int Memory(const std::string& name, int width, int depth);
+  void MemWrite(int memory, Sig address, Sig data, Sig enable);
+  // The word at `address` as it was at the previous edge.
+  Sig MemRead(int memory, Sig address);
+
+  // ---- Logic ----
+  Sig Not(Sig a);
+  Sig And(Sig a, Sig b);
+  Sig Or(Sig a, Sig b);
+  Sig Xor(Sig a, Sig b);
+  Sig Mux(Sig select, Sig if_one, Sig if_zero);
+  Sig Eq(Sig a, Sig b);
+  Sig Ne(Sig a, Sig b) { return Not(Eq(a, b)); }
+  Sig Lt(Sig a, Sig b);  // unsigned
+  Sig Add(Sig a, Sig b);  // modulo 2^width
+  Sig Sub(Sig a, Sig b);  // modulo 2^width
+  Sig Slice(Sig a, int low, int width);
+  Sig Bit(Sig a, int i) { return Slice(a, i, 1); }
+  Sig Concat(const std::vector<Sig>& high_to_low);
+  Sig Resize(Sig a, int width);  // zero-extends or keeps the low bits
+  Sig ReduceOr(Sig a);
+  Sig IsZero(Sig a) { return Not(ReduceOr(a)); }
+  // Equal to a small constant.
+  Sig EqConst(Sig a, std::uint64_t value) { return Eq(a, Const(value, a.width)); }
+  Sig AddConst(Sig a, std::uint64_t value) { return Add(a, Const(value, a.width)); }
+
+  // ---- GF(2^m) ----
+  // a * constant: an XOR network.
+  Sig GfMulConst(Sig a, int constant);
+  // a * b: AND terms and XOR trees.
+  Sig GfMul(Sig a, Sig b);
+  // XOR of all values given (0 when empty).
+  Sig XorAll(const std::vector<Sig>& values, int width);
+  // Inverse of a (0 for 0), a look-up table of constants.
+  Sig GfInverse(Sig a);
+  // A constant table indexed by `address`; entries beyond it read 0.
+  Sig Rom(Sig address, const std::vector<std::uint64_t>& table, int width);
+
+  // Gives a wire a readable name in the printed design.
+  Sig Name(Sig value, const std::string& name);
+
+  // ---- What a back end reads ----
+  const std::vector<Node>& nodes() const { return nodes_; }
+  const std::vector<Port>& ports() const { return ports_; }
+  const std::vector<hdl::Memory>& memories() const { return memories_; }
+  const std::vector<std::vector<std::uint64_t>>& tables() const { return tables_; }
+  const RegNext& reg_next(int node) const { return reg_next_.at(static_cast<std::size_t>(node)); }
+  int clock() const { return clock_; }
+  int reset() const { return reset_; }
+  int clock_enable() const { return clock_enable_; }
+
+  // Throws std::logic_error when a register has no next value or a port
+  // shows nothing; a finished netlist is always complete.
+  void Check() const;
+
+ private:
+  Sig Make(Node node);
+  const Node& At(Sig s) const;
+  void Same(Sig a, Sig b, const char* what) const;
+
+  std::string module_name_;
+  Field field_;
+  std::vector<Node> nodes_;
+  std::vector<RegNext> reg_next_;  // by node id
+  std::vector<Port> ports_;
+  std::vector<hdl::Memory> memories_;
+  std::vector<std::vector<std::uint64_t>> tables_;
+  int clock_ = -1;
+  int reset_ = -1;
+  int clock_enable_ = -1;
+  int inverse_table_ = -1;
+};
+
+}  // namespace codexel::hdl
