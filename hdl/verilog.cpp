@@ -61,6 +61,7 @@ class Printer {
     }
     out << ");\n";
     PrintTables(out);
+    PrintMultiplier(out);
     PrintDeclarations(out);
     PrintAlways(out);
     for (const Port& port : ports) {
@@ -194,24 +195,27 @@ class Printer {
   }
 
   std::string GfMulExpression(const Node& node) const {
+    return "gf_mul(" + Arg(node, 0) + ", " + Arg(node, 1) + ")";
+  }
+
+  // One shift-and-add multiplier function serves every general multiplier:
+  // synthesis unrolls it into the same AND-XOR network, and simulators and
+  // linters read one definition instead of a page per multiplier.
+  void PrintMultiplier(std::ostream& out) const {
+    bool used = false;
+    for (std::size_t i = 0; i < nodes_.size(); ++i) used = used || (live_[i] && nodes_[i].op == Op::kGfMul);
+    if (!used) return;
     const Field& f = nl_.field();
-    const std::string a = Arg(node, 0);
-    const std::string b = Arg(node, 1);
-    std::string e = "{";
-    for (int bit = f.m - 1; bit >= 0; --bit) {
-      std::string terms;
-      for (int j = 0; j < f.m; ++j) {
-        for (int k = 0; k < f.m; ++k) {
-          if ((f.Multiply(1 << j, 1 << k) >> bit) & 1) {
-            if (!terms.empty()) terms += " ^ ";
-            terms += "(" + a + "[" + std::to_string(j) + "] & " + b + "[" + std::to_string(k) + "])";
-          }
-        }
-      }
-      e += terms.empty() ? "1'b0" : "(" + terms + ")";
-      e += bit ? ",\n      " : "}";
-    }
-    return e;
+    const std::string range = Range(f.m);
+    out << "\n  // Product in GF(2^" << f.m << ") under the field polynomial " << f.irrpol << ".\n"
+        << "  function " << range << " gf_mul;\n"
+        << "    input " << range << " a;\n    input " << range << " b;\n"
+        << "    integer i;\n    begin\n      gf_mul = " << Literal(0, f.m) << ";\n"
+        << "      for (i = " << f.m - 1 << "; i >= 0; i = i - 1)\n"
+        << "        gf_mul = {gf_mul[" << f.m - 2 << ":0], 1'b0} ^ (gf_mul[" << f.m - 1 << "] ? "
+        << Literal(static_cast<std::uint64_t>(f.irrpol), f.m) << " : " << Literal(0, f.m)
+        << ") ^ (b[i] ? a : " << Literal(0, f.m) << ");\n"
+        << "    end\n  endfunction\n";
   }
 
   std::string Expression(std::size_t i) const {

@@ -1,0 +1,331 @@
+// The decoders against their data sheet. For each code and each of the
+// eight variants, random traffic (errors and erasures within and beyond
+// capacity, bypassed codewords, dsout stalls, starts as close as the core
+// allows) runs through the netlist, and every codeword that comes out is
+// checked against the contract. The same inputs are then replayed on the
+// printed Verilog in Icarus Verilog, which must show the very outputs at
+// every clock; Verilator must find nothing to say, and Yosys no latch.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "hdl/rs_core.h"
+#include "hdl/rs_decoder.h"
+#include "hdl/simulator.h"
+#include "hdl/verilog.h"
+#include "rs_engine/rs_engine.h"
+#include "tests/support/parameter_sets.h"
+
+namespace codexel::hdl {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Case {
+  int m, n, r, irrpol, genstart;
+  int words;        // codewords per variant
+  bool synthesize;  // Yosys too (small codes only: it takes minutes for large ones)
+};
+
+std::vector<Port> DecoderPorts(const RsParameters& p) {
+  std::vector<Port> ports;
+  if (p.Eras_Stnd == 1) ports.push_back({"eras_ind", false, 0, 0, -1});
+  const int w = BitsFor(p.r);
+  for (const Port& port : std::vector<Port>{{"sysclk", false, 0, 0, -1}, {"reset", false, 0, 0, -1},
+                                             {"rsin", false, p.m, 1, -1}, {"rsout", true, p.m, 1, -1},
+                                             {"dsin", false, 0, 0, -1}, {"dsout", false, 0, 0, -1},
+                                             {"rdyin", true, 0, 0, -1}, {"outvalid", true, 0, 0, -1},
+                                             {"decfail", true, 0, 0, -1}, {"bypass", false, 0, 0, -1},
+                                             {"numerr", true, w, 1, -1}}) {
+    ports.push_back(port);
+  }
+  return ports;
+}
+
+// One clock of the replay: inputs in bits 0..12, outputs from bit 16.
+std::uint64_t Pack(int rsin, bool dsin, bool dsout, bool bypass, bool erased, bool reset) {
+  return static_cast<std::uint64_t>(rsin) | std::uint64_t{dsin} << 8 | std::uint64_t{dsout} << 9 |
+         std::uint64_t{bypass} << 10 | std::uint64_t{erased} << 11 | std::uint64_t{reset} << 12;
+}
+
+struct Sent {
+  std::vector<int> codeword, received, erased;  // c[0..n-1]
+  int changed = 0;                      // symbols the errors and erasures altered
+  bool within = false, bypass = false;
+  long last_edge = 0;
+};
+
+class Traffic {
+ public:
+  Traffic(const RsParameters& p, const Netlist& nl, unsigned seed)
+      : p_(p), plan_(PlanDecoder(p)), engine_(p), sim_(nl), rng_(seed) {
+    engine_.build_alog();
+    engine_.build_gg();
+  }
+
+  // Runs `words` codewords through; returns the problems found.
+  std::vector<std::string> Run(int words) {
+    Clock(false, true, 0, false, false, true);
+    bool dsin = false;
+    int remaining = 0, sent_count = 0, idle = 0;
+    Sent current;
+    const bool always_ready = !p_.Disc_Stream && p_.Fast_Small == 1;
+    const long limit = 2L * (words + 1) * (plan_.interval + plan_.delay + p_.n) + 100;
+    while (edge_ < limit && (sent_count < words || !queue_.empty() || remaining)) {
+      const bool stall = Chance(0.05);
+      int symbol = 0;
+      bool erase = false;
+      if (!stall && remaining == 0 && sent_count < words) {
+        const bool ready = sim_.Get("rdyin");
+        if (always_ready && !ready) Problem("rdyin fell on a full-speed streaming decoder");
+        // Full speed streaming: a start every n + 1 clocks (sometimes n);
+        // the others when ready, and now and then a rise the core must
+        // ignore because it is not.
+        if (!dsin && ready && (always_ready || idle > 0)) {
+          current = NewWord();
+          queue_.push_back(current);
+          remaining = p_.n;
+          ++sent_count;
+          dsin = true;
+        } else if (!dsin && !ready && Chance(0.02)) {
+          dsin = true;  // ignored: garbage that must never come out
+        } else {
+          dsin = false;
+        }
+        idle = dsin ? 0 : idle + 1;
+      }
+      // n apart: dsin already low with the last symbol.
+      if (always_ready && remaining == 1 && Chance(0.5)) dsin = false;
+      if (remaining > 0) {
+        const int index = remaining - 1;  // c[n-1] first
+        symbol = current.received[static_cast<std::size_t>(index)];
+        erase = current.erased[static_cast<std::size_t>(index)] != 0;
+      }
+      const bool bypass = remaining == p_.n ? current.bypass : Chance(0.5);
+      Clock(dsin, !stall, symbol, bypass, erase, false);
+      if (!stall && remaining > 0 && --remaining == 0) queue_.back().last_edge = edge_ - 1;
+    }
+    if (sent_count < words || !queue_.empty()) Problem("not every codeword came out");
+    return problems_;
+  }
+
+  const std::vector<std::uint64_t>& trace() const { return trace_; }
+
+ private:
+  bool Chance(double p) { return std::uniform_real_distribution<>(0, 1)(rng_) < p; }
+  void Problem(const std::string& text) {
+    if (problems_.size() < 8) problems_.push_back("edge " + std::to_string(edge_) + ": " + text);
+  }
+
+  Sent NewWord() {
+    const int size = 1 << p_.m;
+    const int k = p_.n - p_.r;
+    for (int i = 0; i < k; ++i) engine_.msg[static_cast<std::size_t>(i)] = static_cast<int>(rng_() % size);
+    engine_.encode();
+    Sent s;
+    s.codeword.assign(engine_.cw.begin(), engine_.cw.begin() + p_.n);
+    s.received = s.codeword;
+    std::vector<int>& erased = s.erased;
+    erased.assign(static_cast<std::size_t>(p_.n), 0);
+    const bool erasures = p_.Eras_Stnd == 1;
+    int flagged = erasures ? static_cast<int>(rng_() % (p_.r + 1)) : 0;
+    int errors = 0;
+    switch (rng_() % 4) {
+      case 0: flagged = 0; break;  // clean
+      case 3: errors = (p_.r - flagged) / 2 + 1 + static_cast<int>(rng_() % 3); break;  // beyond
+      default: errors = static_cast<int>(rng_() % ((p_.r - flagged) / 2 + 1));
+    }
+    std::vector<int> where(static_cast<std::size_t>(p_.n));
+    for (int i = 0; i < p_.n; ++i) where[static_cast<std::size_t>(i)] = i;
+    std::shuffle(where.begin(), where.end(), rng_);
+    for (int t = 0; t < std::min(flagged + errors, p_.n); ++t) {
+      const std::size_t at = static_cast<std::size_t>(where[static_cast<std::size_t>(t)]);
+      if (t < flagged) erased[at] = 1;
+      if (t >= flagged || Chance(0.5)) {
+        s.received[at] ^= 1 + static_cast<int>(rng_() % (size - 1));
+        ++s.changed;
+      }
+    }
+    s.within = 2 * errors + flagged <= p_.r;
+    s.bypass = Chance(0.1);
+    return s;
+  }
+
+  bool IsCodeword(const std::vector<int>& word) const {
+    for (int j = 0; j < p_.r; ++j) {
+      const int root = engine_.alog[static_cast<std::size_t>((p_.genstart + j) % ((1 << p_.m) - 1))];
+      int sum = 0;
+      for (int i = p_.n - 1; i >= 0; --i) sum = engine_.gfmul(sum, root) ^ word[static_cast<std::size_t>(i)];
+      if (sum) return false;
+    }
+    return true;
+  }
+
+  // One clock: inputs set, outputs sampled and checked, then the edge.
+  void Clock(bool dsin, bool dsout, int rsin, bool bypass, bool erased, bool reset) {
+    sim_.Set("dsin", dsin);
+    sim_.Set("dsout", dsout);
+    sim_.Set("rsin", static_cast<std::uint64_t>(rsin));
+    sim_.Set("bypass", bypass);
+    if (p_.Eras_Stnd == 1) sim_.Set("eras_ind", erased);
+    sim_.Set("reset", reset);
+    const auto rsout = sim_.Get("rsout"), valid = sim_.Get("outvalid"), fail = sim_.Get("decfail"),
+               ready = sim_.Get("rdyin"), numerr = sim_.Get("numerr");
+    trace_.push_back(Pack(rsin, dsin, dsout, bypass, erased, reset) | rsout << 16 | valid << 24 |
+                     fail << 25 | ready << 26 | numerr << 32);
+    if (dsout && !reset) Observe(valid != 0, static_cast<int>(rsout), static_cast<int>(numerr), fail != 0);
+    sim_.Step();
+    ++edge_;
+  }
+
+  void Observe(bool valid, int symbol, int numerr, bool fail) {
+    if (!valid) {
+      if (!out_.empty()) Problem("outvalid fell inside a codeword");
+      out_.clear();
+      return;
+    }
+    if (out_.empty()) {
+      out_numerr_ = numerr;
+      out_fail_ = fail;
+      if (queue_.empty()) return Problem("a codeword came out that was never taken");
+      const long waited = edge_ - queue_.front().last_edge;
+      if (waited + 1 > plan_.latency_bound) Problem("latency " + std::to_string(waited) + " over the bound");
+    } else if (numerr != out_numerr_ || fail != out_fail_) {
+      Problem("numerr or decfail changed inside a codeword");
+    }
+    out_.push_back(symbol);
+    if (static_cast<int>(out_.size()) < p_.n) return;
+    const Sent s = queue_.front();
+    queue_.pop_front();
+    std::vector<int> word(out_.rbegin(), out_.rend());
+    out_.clear();
+    // Changes, and the radius they use: 2 per unflagged change, 1 per erasure.
+    int differ = 0, radius = 0;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+      differ += word[i] != s.received[i];
+      radius += s.erased[i] ? 1 : 2 * (word[i] != s.received[i]);
+    }
+    if (s.bypass || out_fail_) {
+      if (word != s.received || out_numerr_ != 0) Problem("a bypassed or failed codeword was altered");
+      if (s.bypass && out_fail_) Problem("decfail on a bypassed codeword");
+      if (!s.bypass && s.within) Problem("decfail within capacity");
+    } else if (s.within) {
+      if (word != s.codeword || out_numerr_ != s.changed) {
+        Problem("not corrected: numerr " + std::to_string(out_numerr_) + ", changed " + std::to_string(s.changed));
+      }
+    } else if (!IsCodeword(word) || out_numerr_ != differ || radius > p_.r) {
+      Problem("beyond capacity: no codeword, or numerr " + std::to_string(out_numerr_) + " for " +
+              std::to_string(differ) + " changes");
+    }
+  }
+
+  RsParameters p_;
+  DecoderPlan plan_;
+  RsEngine engine_;
+  Simulator sim_;
+  std::mt19937 rng_;
+  std::deque<Sent> queue_;
+  std::vector<int> out_;
+  int out_numerr_ = 0;
+  bool out_fail_ = false;
+  long edge_ = 0;
+  std::vector<std::string> problems_;
+  std::vector<std::uint64_t> trace_;
+};
+
+// Replays a trace on the printed design; PASS when every output matches.
+std::string ReplayBench(const RsParameters& p, std::size_t clocks) {
+  const int w = BitsFor(p.r);
+  const bool erasures = p.Eras_Stnd == 1;
+  std::ostringstream v;
+  v << "`timescale 1ns / 1ps\nmodule replay;\n"
+    << "  reg sysclk = 0, reset = 0, dsin = 0, dsout = 1, bypass = 0, eras_ind = 0;\n"
+    << "  reg [" << p.m << ":1] rsin = 0;\n  wire [" << p.m << ":1] rsout;\n"
+    << "  wire rdyin, outvalid, decfail;\n  wire [" << w << ":1] numerr;\n"
+    << "  reg [63:0] trace [0:" << clocks - 1 << "];\n  reg [63:0] t;\n  integer c, errors;\n"
+    << "  dut core (" << (erasures ? ".eras_ind(eras_ind), " : "")
+    << ".sysclk(sysclk), .reset(reset), .rsin(rsin), .rsout(rsout), .dsin(dsin), .dsout(dsout),"
+    << " .rdyin(rdyin), .outvalid(outvalid), .decfail(decfail), .bypass(bypass), .numerr(numerr));\n"
+    << "  initial begin\n    $readmemh(\"trace.hex\", trace);\n    errors = 0;\n"
+    << "    for (c = 0; c < " << clocks << "; c = c + 1) begin\n      t = trace[c];\n"
+    << "      rsin = t[" << p.m - 1 << ":0]; dsin = t[8]; dsout = t[9]; bypass = t[10];"
+    << " eras_ind = t[11]; reset = t[12];\n      #4;\n"
+    << "      if (rsout !== t[" << 16 + p.m - 1 << ":16] || outvalid !== t[24] || decfail !== t[25] ||"
+    << " rdyin !== t[26] || numerr !== t[" << 32 + w - 1 << ":32]) begin\n"
+    << "        if (errors == 0) $display(\"FAIL clock %0d: rsout %0d outvalid %0d decfail %0d rdyin %0d"
+    << " numerr %0d, expected %h\", c, rsout, outvalid, decfail, rdyin, numerr, t);\n"
+    << "        errors = errors + 1;\n      end\n      #1 sysclk = 1;\n      #5 sysclk = 0;\n    end\n"
+    << "    if (errors == 0) $display(\"PASS %0d\", c);\n    $finish;\n  end\nendmodule\n";
+  return v.str();
+}
+
+std::string RunTool(const fs::path& dir, const std::string& command) {
+  const fs::path log = dir / "tool.log";
+  const int status = std::system(("cd '" + dir.string() + "' && " + command + " > tool.log 2>&1").c_str());
+  std::ifstream in(log);
+  std::stringstream text;
+  text << in.rdbuf();
+  return (status == 0 ? "" : "status " + std::to_string(status) + "\n") + text.str();
+}
+
+class DecoderContract : public ::testing::TestWithParam<Case> {};
+
+TEST_P(DecoderContract, EveryVariantMeetsItsDataSheetInIcarus) {
+  const Case c = GetParam();
+  char pattern[] = "/tmp/codexel-hdl-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const fs::path dir = pattern;
+  for (int variant = 0; variant < 8; ++variant) {
+    const testing::DecoderChoice choice{variant & 1, (variant >> 1) & 1, (variant >> 2) & 1};
+    const RsParameters p =
+        testing::AsDecoder(testing::Code(c.m, c.n, c.r, c.irrpol, c.genstart), choice);
+    SCOPED_TRACE("erasures " + std::to_string(choice.eras) + ", discrete " + std::to_string(choice.discrete) +
+                 ", full " + std::to_string(choice.full));
+    const Netlist nl = BuildDecoder("dut", p, DecoderPorts(p));
+    Traffic traffic(p, nl, static_cast<unsigned>(variant * 7919 + c.n));
+    const std::vector<std::string> problems = traffic.Run(c.words);
+    for (const std::string& problem : problems) ADD_FAILURE() << problem;
+    if (!problems.empty()) continue;
+
+    std::ofstream(dir / "dut.v") << PrintVerilog(nl);
+    std::ofstream(dir / "replay.v") << ReplayBench(p, traffic.trace().size());
+    {
+      std::ofstream hex(dir / "trace.hex");
+      for (std::uint64_t word : traffic.trace()) hex << std::hex << word << '\n';
+    }
+    const std::string sim = RunTool(dir, "iverilog -g2005 -o replay.vvp dut.v replay.v && vvp -n replay.vvp");
+    EXPECT_NE(sim.find("PASS "), std::string::npos) << sim;
+    const std::string lint = RunTool(dir, "verilator --lint-only -Wall dut.v");
+    EXPECT_EQ(lint, "") << lint;
+    if (c.synthesize) {
+      const std::string synth =
+          RunTool(dir, "yosys -q -p 'synth_ice40 -top dut; select -assert-none t:$_DLATCH* t:$dlatch*' dut.v");
+      EXPECT_EQ(synth, "") << synth;
+    }
+  }
+  fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, DecoderContract,
+    ::testing::Values(Case{4, 15, 4, 19, 0, 24, true},    // full length, smallest field
+                      Case{4, 7, 6, 25, 3, 24, false},    // short, second field polynomial
+                      Case{5, 31, 8, 41, 5, 16, false},   //
+                      Case{6, 40, 12, 67, 0, 12, false},  // short
+                      Case{7, 127, 20, 137, 1, 8, false}, // full length
+                      Case{8, 204, 16, 285, 0, 8, false}, // DVB
+                      Case{8, 60, 50, 285, 200, 6, false}, // most check symbols, late roots
+                      Case{8, 255, 50, 301, 2, 4, false}));
+
+}  // namespace
+}  // namespace codexel::hdl
