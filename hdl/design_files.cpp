@@ -3,6 +3,7 @@
 #include <cctype>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 
 #include "hdl/rs_core.h"
 #include "hdl/testbench.h"
@@ -91,6 +92,11 @@ std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const W
                                          const std::string& design_base_name, bool testbench) {
   if (auto problem = VerilogNameProblem(design_base_name)) throw std::invalid_argument(*problem);
   const std::vector<Port> ports = RecordedPorts(model);
+  for (const Port& port : ports) {
+    if (port.name == design_base_name) {
+      throw std::invalid_argument("'" + design_base_name + "' is the name of one of the core's ports");
+    }
+  }
   const Netlist core = BuildRsCore(design_base_name, parameters, ports);
   std::vector<DesignFile> files;
   files.push_back({design_directory + design_base_name + ".v",

@@ -27,7 +27,7 @@ std::string TestbenchPath(const std::string& design_directory, const std::string
 // The design "<directory><base name>.v" and, with `testbench`, its
 // testbench, from the parameters and the ports `model` records (the model
 // the store step has just filled). Throws std::exception when the core
-// cannot be made.
+// cannot be made, or would be named like one of its ports.
 std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const WizardInfoModel& model,
                                          const std::string& design_directory,
                                          const std::string& design_base_name, bool testbench);

@@ -20,9 +20,10 @@ import unittest
 PROGRAM = None
 
 # m, n, r, irrpol, genstart: every m, short and full length, k = 1, r up to
-# 50, a field polynomial other than the first of its m, genstart 0 and not.
+# 50, a field polynomial other than the first of its m, genstart 0 and not;
+# and a design named like one of the core's registers.
 PARAMETER_SETS = [
-    (4, 5, 4, 19, 0),
+    (4, 5, 4, 19, 0, "r_rsout"),
     (4, 15, 6, 25, 3),
     (5, 31, 4, 41, 27),
     (5, 20, 10, 37, 0),
@@ -64,33 +65,33 @@ def simulate(directory, name="rs"):
 
 def check_parameter_set(parameters):
     """The problems found with one parameter set, as text; empty when none."""
-    m, n, r, irrpol, genstart = parameters
+    m, n, r, irrpol, genstart, name = (parameters + ("rs",))[:6]
     problems = []
     with tempfile.TemporaryDirectory() as directory:
         status, out, err = gen(["-m", str(m), "-n", str(n), "-r", str(r), "--irrpol", str(irrpol),
-                                "--genstart", str(genstart), "--hdl", "--testbench", "rs.v"],
+                                "--genstart", str(genstart), "--hdl", "--testbench", f"{name}.v"],
                                directory)
         if status != 0:
             return [f"codexel-gen: {err.strip()}"]
         listed = [os.path.basename(line) for line in out.split()]
-        if listed != ["rs.vec", "rs.v", "rs_tb.v", "rs.cnx"]:
+        if listed != [f"{name}.vec", f"{name}.v", f"{name}_tb.v", f"{name}.cnx"]:
             problems.append(f"files listed: {listed}")
 
         # Every expected symbol of the vector file is checked: n + 3 lines.
-        status, out, err = simulate(directory)
+        status, out, err = simulate(directory, name)
         if status != 0 or out != f"PASS {n + 3}":
             problems.append(f"simulation: {out} {err}")
 
-        for lint in (["verilator", "--lint-only", "-Wall", "rs.v"],
-                     ["verilator", "--lint-only", "-Wall", "--timing", "--top-module", "rs_tb",
-                      "rs.v", "rs_tb.v"]):
+        for lint in (["verilator", "--lint-only", "-Wall", f"{name}.v"],
+                     ["verilator", "--lint-only", "-Wall", "--timing", "--top-module", f"{name}_tb",
+                      f"{name}.v", f"{name}_tb.v"]):
             status, out, err = run(lint, directory)
             if status != 0 or out.strip() or err.strip():
                 problems.append(f"{' '.join(lint)}: {out}{err}")
 
-        script = ("read_verilog rs.v; proc; "
+        script = (f"read_verilog {name}.v; proc; "
                   "select -assert-none t:$dlatch t:$adlatch t:$dlatchsr t:$sr; "
-                  "synth_ice40 -top rs; select -assert-none t:$_DLATCH* t:SB_DFF*_LATCH*; stat")
+                  f"synth_ice40 -top {name}; select -assert-none t:$_DLATCH* t:SB_DFF*_LATCH*; stat")
         status, out, err = run(["yosys", "-p", script], directory)
         log = out + err
         if status != 0 or "Latch inferred" in log or re.search(r"^(Warning|ERROR):", log, re.M):
@@ -151,6 +152,7 @@ class HdlEncoderTest(unittest.TestCase):
                 (["--hdl", "rs.vhd"], "rs.vhd: --hdl writes Verilog only"),
                 (["--hdl", "2rs.v"], "'2rs' cannot name a Verilog module"),
                 (["--hdl", "wire.v"], "'wire' cannot name a Verilog module: it is a Verilog keyword"),
+                (["--hdl", "rsout.v"], "'rsout' is the name of one of the core's ports"),
                 (["--testbench", "rs.v"], "--testbench needs --hdl"),
                 (["--hdl", "--decoder", "rs.v"], "rs.v: the core cannot be made in Verilog")):
             status, out, err = gen(args, directory)
