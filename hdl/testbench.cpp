@@ -1,6 +1,7 @@
 #include "hdl/testbench.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -48,12 +49,9 @@ std::uint64_t ValueAt(const VectorFile& vectors, const VectorSignal& signal, lon
     const long long step = (time - vectors.start) / vectors.interval;
     return signal.repeating[static_cast<std::size_t>(step % static_cast<long long>(signal.repeating.size()))];
   }
-  std::uint64_t value = 0;
-  for (const TimedValue& change : signal.timed) {
-    if (change.time > time) break;
-    value = change.value;
-  }
-  return value;
+  const auto after = std::upper_bound(signal.timed.begin(), signal.timed.end(), time,
+                                      [](long long t, const TimedValue& change) { return t < change.time; });
+  return after == signal.timed.begin() ? 0 : std::prev(after)->value;
 }
 
 // Times of the rising edges of an input before STOP.
@@ -62,6 +60,11 @@ std::vector<long long> RisingEdges(const VectorFile& vectors, const VectorSignal
   std::uint64_t previous = 0;
   if (!clock.repeating.empty()) {
     const std::size_t period = clock.repeating.size();
+    // Beyond any file the wizard writes (its longest has some 200 000 steps).
+    constexpr long long kMaxSteps = 100'000'000;
+    if ((vectors.stop - vectors.start) / vectors.interval > kMaxSteps) {
+      throw std::invalid_argument("testbench: too many clock steps before STOP");
+    }
     for (long long i = 0;; ++i) {
       const long long time = vectors.start + i * vectors.interval;
       if (time >= vectors.stop) break;
