@@ -6,9 +6,9 @@
 #include <ostream>
 #include <utility>
 
+#include "hdl/design_files.h"
 #include "host/number_text.h"
 #include "host/summary_files.h"
-#include "hdl/design_files.h"
 #include "host/wizard_app.h"
 #include "platform/design_path.h"
 #include "rs_engine/rs_wizard_app.h"

@@ -52,7 +52,11 @@ def gen(args, cwd):
 def snapshot(directory):
     files = {}
     for name in sorted(os.listdir(directory)):
-        with open(os.path.join(directory, name), "rb") as f:
+        path = os.path.join(directory, name)
+        if os.path.isdir(path):
+            files[name] = "<directory>"
+            continue
+        with open(path, "rb") as f:
             files[name] = f.read()
     return files
 
@@ -146,6 +150,7 @@ class HdlEncoderTest(unittest.TestCase):
         directory = self.dir.name
         with open(os.path.join(directory, "keep.cnx"), "w") as f:
             f.write("kept\n")
+        os.mkdir(os.path.join(directory, "taken.v"))  # the design file cannot be written
         before = snapshot(directory)
         for args, message in (
                 (["--hdl", "rs.tdf"], "rs.tdf: --hdl writes Verilog only"),
@@ -154,7 +159,8 @@ class HdlEncoderTest(unittest.TestCase):
                 (["--hdl", "wire.v"], "'wire' cannot name a Verilog module: it is a Verilog keyword"),
                 (["--hdl", "rsout.v"], "'rsout' is the name of one of the core's ports"),
                 (["--testbench", "rs.v"], "--testbench needs --hdl"),
-                (["--hdl", "--decoder", "rs.v"], "rs.v: the core cannot be made in Verilog")):
+                (["--hdl", "--decoder", "rs.v"], "rs.v: the core cannot be made in Verilog"),
+                (["--hdl", "taken.v"], "taken.v: ")):
             status, out, err = gen(args, directory)
             self.assertEqual(status, 1, args)
             self.assertEqual(out, "", args)
