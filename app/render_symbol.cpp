@@ -64,6 +64,7 @@ std::variant<Options, std::string> ParseOptions(const codexel::GenOptions& given
   if (given.edit) return std::string("--edit is not for a picture: give the values");
   if (given.list) return std::string("--list is not for a picture");
   if (given.throughput) return std::string("--throughput is not for a picture");
+  if (given.hdl) return std::string("--hdl is not for a picture");
   Options options;
   if (auto error = codexel::ApplyGenOptions(given, options.parameters)) return *error;
   options.output = given.design_path;

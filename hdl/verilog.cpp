@@ -133,6 +133,8 @@ class Printer {
     names_.assign(nodes_.size(), "");
     std::set<std::string> taken;
     for (const Port& port : nl_.ports()) taken.insert(port.name);
+    // A signal named like its module hides the module's name (linters warn).
+    taken.insert(nl_.module_name());
     auto unique = [&](std::string name) {
       std::string candidate = name;
       for (int k = 2; taken.count(candidate); ++k) candidate = name + "_" + std::to_string(k);

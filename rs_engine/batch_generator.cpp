@@ -6,6 +6,7 @@
 #include <ostream>
 #include <utility>
 
+#include "hdl/design_files.h"
 #include "host/number_text.h"
 #include "host/summary_files.h"
 #include "host/wizard_app.h"
@@ -47,7 +48,8 @@ const std::map<std::string, bool GenOptions::*>& Switches() {
   static const std::map<std::string, bool GenOptions::*> switches = {
       {"--dvb", &GenOptions::dvb},     {"--edit", &GenOptions::edit},
       {"--quiet", &GenOptions::quiet}, {"--list", &GenOptions::list},
-      {"--symbol", &GenOptions::symbol},
+      {"--symbol", &GenOptions::symbol}, {"--hdl", &GenOptions::hdl},
+      {"--testbench", &GenOptions::testbench},
   };
   return switches;
 }
@@ -176,8 +178,44 @@ class GenProcess : public ProcessServices {
 // the run before anything is put in place, as in the wizard.
 class GenWizardApp : public RsWizardApp {
  public:
-  GenWizardApp(PlatformServices& services, std::ostream& err)
-      : RsWizardApp(services, nullptr), err_(err) {}
+  GenWizardApp(PlatformServices& services, std::ostream& err, const GenOptions& options)
+      : RsWizardApp(services, nullptr), err_(err), options_(options) {}
+
+  // The store step, then the Verilog files staged with the others: made
+  // from the ports the model now records.
+  void StorePagesIntoModel() override {
+    RsWizardApp::StorePagesIntoModel();
+    if (!options_.hdl) return;
+    std::vector<hdl::DesignFile> files;
+    try {
+      files = hdl::MakeVerilogFiles(parameters(), model(), host().design_directory,
+                                    host().design_base_name, options_.testbench);
+    } catch (const std::exception& e) {
+      DiscardPendingFiles();
+      PrintError(err_, NativeSeparators(design_path()) + ": the core cannot be made in Verilog: " +
+                           e.what());
+      throw GenExit{1};
+    }
+    for (const hdl::DesignFile& file : files) {
+      const WriteOutcome outcome =
+          pending_files().Stage(file.path, [&](std::ostream& out) { out << file.text; });
+      if (!outcome.ok()) {
+        DiscardPendingFiles();
+        Report(file.path, outcome);
+        throw GenExit{1};
+      }
+    }
+  }
+
+  // The Verilog files --hdl writes, in the order they are staged.
+  std::vector<std::string> HdlFilePaths() const {
+    if (!options_.hdl) return {};
+    std::vector<std::string> paths{host().design_directory + host().design_base_name + ".v"};
+    if (options_.testbench) {
+      paths.push_back(hdl::TestbenchPath(host().design_directory, host().design_base_name));
+    }
+    return paths;
+  }
 
  protected:
   void ReportExtraFileFailure(const ExtraFileFailure& failure) override {
@@ -195,6 +233,7 @@ class GenWizardApp : public RsWizardApp {
   }
 
   std::ostream& err_;
+  const GenOptions& options_;
 };
 
 // Whether an existing variation's model records any of the RS values.
@@ -226,6 +265,14 @@ std::optional<std::string> CheckDesignPath(const GenOptions& options) {
   if (parts.base_name.empty()) {
     return options.design_path + ": the design file name has nothing before its extension";
   }
+  if (options.hdl && parts.extension != ".v") {
+    return options.design_path + ": --hdl writes Verilog only: the design file must end in .v";
+  }
+  if (options.hdl) {
+    if (auto problem = hdl::VerilogNameProblem(parts.base_name)) {
+      return options.design_path + ": " + *problem;
+    }
+  }
   return std::nullopt;
 }
 
@@ -239,7 +286,7 @@ int Generate(const GenOptions& options, TextMetrics& metrics, FileSystem& files,
   NoNotifier notifier;
   GenProcess process;
   PlatformServices services{messages, notifier, metrics, files, process};
-  GenWizardApp app(services, err);
+  GenWizardApp app(services, err, options);
   if (!options.design_path.empty()) app.SetDesignPath(options.design_path);
   app.set_new_file(!options.edit);
   app.set_symbol_flag(options.symbol);
@@ -266,10 +313,17 @@ int Generate(const GenOptions& options, TextMetrics& metrics, FileSystem& files,
   if (options.list || options.throughput) {
     if (options.list) {
       const HostState& host = app.host();
-      PrintLines(out, SummaryFileLines(SummaryFileList(host.design_base_name,
-                                                       app.design_extension(), options.symbol),
-                                       host.design_directory));
+      std::vector<std::string> lines = SummaryFileLines(
+          SummaryFileList(host.design_base_name, app.design_extension(), options.symbol),
+          host.design_directory);
+      // With --hdl the design file is this program's, listed with its own files.
+      const std::vector<std::string> hdl_files = app.HdlFilePaths();
+      std::erase_if(lines, [&](const std::string& line) {
+        return !hdl_files.empty() && line == NativeSeparators(hdl_files.front());
+      });
+      PrintLines(out, lines);
       PrintLines(out, app.ExtraFilePaths());
+      PrintLines(out, hdl_files);
     }
     if (options.throughput) {
       out << ThroughputText(parameters, FormatInt(WholeNumber(options.throughput->text).value()))
@@ -281,6 +335,7 @@ int Generate(const GenOptions& options, TextMetrics& metrics, FileSystem& files,
   // All files are put in place, or none (an extra file that fails throws
   // GenExit out of the write).
   std::vector<std::string> written = app.ExtraFilePaths();
+  for (const std::string& path : app.HdlFilePaths()) written.push_back(path);
   app.WriteWizardFile();
   if (app.write_failed()) return 1;
   written.push_back(app.WizardFilePath());
@@ -363,8 +418,9 @@ GenCommand ParseGenCommandLine(const std::vector<std::string>& args, const GenTo
     }
   }
   // Only the throughput of a new variation needs no design file.
-  const bool needs_design = options.edit || options.list || !options.throughput;
+  const bool needs_design = options.edit || options.list || options.hdl || !options.throughput;
   if (!have_design && needs_design) return Error("no " + tool.operand + " given" + see_help);
+  if (options.testbench && !options.hdl) return Error("--testbench needs --hdl" + see_help);
   return command;
 }
 
@@ -501,6 +557,11 @@ Files:
       --vectors          a test-vector file (the default of a new variation)
       --symbol           the caller can make a symbol file (as -symbol of
                          the wizard; listed by --list)
+      --hdl              also the core itself in Verilog-2005: DESIGN_FILE
+                         (which must end in .v) gets one self-contained
+                         module named after it, with the recorded ports
+      --testbench        with --hdl: also NAME_tb.v, the test-vector file
+                         as a Verilog testbench that prints PASS or FAIL
       --quiet            print nothing about the files written
 
 Information only (nothing is written):

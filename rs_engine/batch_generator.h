@@ -33,6 +33,8 @@ struct GenOptions {
   bool quiet = false;
   bool list = false;
   bool symbol = false;
+  bool hdl = false;        // also the core in Verilog, as the .v design file
+  bool testbench = false;  // with hdl: also its testbench, <name>_tb.v
   // Choices given on the command line; the others keep the starting set's.
   std::optional<int> enc_dec;
   std::optional<int> eras_stnd;

@@ -127,20 +127,26 @@ const RsParameters& RecordedParameters() {
 // Every wizard information file reads as the recorded variation; a write
 // is noted and succeeds without its bytes being made.
 class DryFiles : public FileSystem {
-  // Records each file staged without making its bytes; committing succeeds.
+  // Records each file committed without making its bytes; committing
+  // succeeds; a file staged and then discarded is never written.
   class Batch : public FileBatch {
    public:
     explicit Batch(DryFiles& files) : files_(files) {}
     WriteOutcome Stage(const std::string& path,
                        const std::function<void(std::ostream&)>&) override {
-      files_.touched.push_back(path);
+      staged_.push_back(path);
       return {};
     }
-    std::optional<FileFailure> Commit() override { return std::nullopt; }
-    void Discard() override {}
+    std::optional<FileFailure> Commit() override {
+      files_.touched.insert(files_.touched.end(), staged_.begin(), staged_.end());
+      staged_.clear();
+      return std::nullopt;
+    }
+    void Discard() override { staged_.clear(); }
 
    private:
     DryFiles& files_;
+    std::vector<std::string> staged_;
   };
 
  public:
@@ -202,8 +208,11 @@ std::optional<std::string> CheckValuesKept(const GenOptions& o, const RsParamete
 // The files an accepted run of a new or edited variation names, in order.
 std::optional<std::string> CheckFilesNamed(const RsParameters& p,
                                            const std::vector<std::string>& touched,
-                                           const std::string& out, bool quiet) {
-  const std::size_t expected = (p.Enc_Dec == 0 ? 1u : 0u) + (p.generate_vectorfile ? 1u : 0u) + 1u;
+                                           const std::string& out, const GenOptions& options) {
+  const bool quiet = options.quiet;
+  const std::size_t hdl_files = options.hdl ? (options.testbench ? 2u : 1u) : 0u;
+  const std::size_t expected =
+      (p.Enc_Dec == 0 ? 1u : 0u) + (p.generate_vectorfile ? 1u : 0u) + hdl_files + 1u;
   const auto ends_with = [](const std::string& path, const std::string& end) {
     return path.size() >= end.size() && path.compare(path.size() - end.size(), end.size(), end) == 0;
   };
@@ -308,7 +317,14 @@ std::optional<std::string> CheckGenArguments(std::string_view bytes) {
   if (status == 1) {
     // Only the design path can be wrong once the values are legal: its
     // extension, or a name with nothing before the extension.
-    if (errors.find("illegal extension in design file name") == std::string::npos &&
+    // With --hdl: a path that is not Verilog, a base name that cannot name
+    // a module, or a core that cannot be made yet.
+    bool hdl_refusal = false;
+    for (const char* refusal : {"--hdl writes Verilog only", "cannot name a Verilog module",
+                                "the core cannot be made in Verilog"}) {
+      hdl_refusal = hdl_refusal || (options.hdl && errors.find(refusal) != std::string::npos);
+    }
+    if (!hdl_refusal && errors.find("illegal extension in design file name") == std::string::npos &&
         errors.find("the design file name has nothing before its extension") ==
             std::string::npos) {
       return "refused a legal command line: " + Quoted(errors);
@@ -319,7 +335,7 @@ std::optional<std::string> CheckGenArguments(std::string_view bytes) {
     if (!files.touched.empty()) return "--list or --throughput wrote " + files.touched[0];
     return std::nullopt;
   }
-  return CheckFilesNamed(p, files.touched, out.str(), options.quiet);
+  return CheckFilesNamed(p, files.touched, out.str(), options);
 }
 
 std::vector<std::string> SplitArguments(std::string_view bytes) {
@@ -389,6 +405,8 @@ std::vector<Seed> GenArgumentSeeds() {
       {"every_choice", {"--decoder", "--half", "--full", "--standard", "--discrete", "--vectors",
                         "--msym", "--quiet", "x.v"}},
       {"out_of_range", {"--dvb", "-n", "300", "/w/rs.tdf"}},
+      {"hdl_testbench", {"--dvb", "--hdl", "--testbench", "/w/rs.v"}},
+      {"hdl_refused", {"--hdl", "--decoder", "/w/rs.v"}},
       {"help", {"--help"}},
       {"version", {"--version"}},
   };

@@ -1,0 +1,117 @@
+#include "hdl/design_files.h"
+
+#include <cctype>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+
+#include "hdl/rs_core.h"
+#include "hdl/testbench.h"
+#include "hdl/vector_file.h"
+#include "hdl/verilog.h"
+#include "rs_engine/rs_files.h"
+#include "rs_engine/rs_wizard_app.h"
+
+namespace codexel::hdl {
+
+namespace {
+
+const std::set<std::string>& Keywords() {
+  static const std::set<std::string> keywords = {
+      "always", "and", "assign", "automatic", "begin", "buf", "bufif0", "bufif1", "case", "casex",
+      "casez", "cell", "cmos", "config", "deassign", "default", "defparam", "design", "disable",
+      "edge", "else", "end", "endcase", "endconfig", "endfunction", "endgenerate", "endmodule",
+      "endprimitive", "endspecify", "endtable", "endtask", "event", "for", "force", "forever",
+      "fork", "function", "generate", "genvar", "highz0", "highz1", "if", "ifnone", "incdir",
+      "include", "initial", "inout", "input", "instance", "integer", "join", "large", "liblist",
+      "library", "localparam", "macromodule", "medium", "module", "nand", "negedge", "nmos", "nor",
+      "noshowcancelled", "not", "notif0", "notif1", "or", "output", "parameter", "pmos", "posedge",
+      "primitive", "pull0", "pull1", "pulldown", "pullup", "pulsestyle_ondetect",
+      "pulsestyle_onevent", "rcmos", "real", "realtime", "reg", "release", "repeat", "rnmos",
+      "rpmos", "rtran", "rtranif0", "rtranif1", "scalared", "showcancelled", "signed", "small",
+      "specify", "specparam", "strong0", "strong1", "supply0", "supply1", "table", "task", "time",
+      "tran", "tranif0", "tranif1", "tri", "tri0", "tri1", "triand", "trior", "trireg", "unsigned",
+      "use", "uwire", "vectored", "wait", "wand", "weak0", "weak1", "while", "wire", "wor", "xnor",
+      "xor"};
+  return keywords;
+}
+
+// The vector file the variation comes with, as a Verilog design path gets
+// it (buses without index ranges), whether or not it is written.
+std::string VectorText(const RsParameters& p) {
+  RsEngine engine(p);
+  engine.build_alog();
+  engine.build_gg();
+  LoadTestMessage(engine, 1);
+  engine.encode();
+  std::ostringstream out;
+  if (p.Enc_Dec == 1) {
+    WriteEncoderVectorFile(out, engine, false);
+  } else {
+    const DecoderVectorOptions options{p.Fast_Small == 1, p.Eras_Stnd == 1, false};
+    if (p.Disc_Stream == 1) {
+      WriteDiscreteDecoderVectorFile(out, engine, options);
+    } else {
+      WriteStreamingDecoderVectorFile(out, engine, options);
+    }
+  }
+  return out.str();
+}
+
+std::string Header(const std::string& what, const RsParameters& p) {
+  std::ostringstream s;
+  s << what << " of a Reed-Solomon " << (p.Enc_Dec == 1 ? "encoder" : "decoder") << ": m " << p.m
+    << ", n " << p.n << ", r " << p.r << ", irrpol " << p.irrpol << ", genstart " << p.genstart
+    << ".\nMade by " << kRsProgramTitle << " (codexel-gen --hdl).";
+  return s.str();
+}
+
+}  // namespace
+
+std::optional<std::string> VerilogNameProblem(const std::string& name) {
+  const auto letter = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; };
+  bool legal = !name.empty() && name.size() <= 1024 && letter(name[0]);
+  for (char c : name) {
+    legal = legal && (letter(c) || std::isdigit(static_cast<unsigned char>(c)) || c == '$');
+  }
+  if (!legal) {
+    return "'" + name +
+           "' cannot name a Verilog module: it must begin with a letter or '_' and hold only "
+           "letters, digits, '_' and '$'";
+  }
+  if (Keywords().count(name)) return "'" + name + "' cannot name a Verilog module: it is a Verilog keyword";
+  return std::nullopt;
+}
+
+std::string TestbenchPath(const std::string& design_directory, const std::string& design_base_name) {
+  return design_directory + design_base_name + "_tb.v";
+}
+
+std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const WizardInfoModel& model,
+                                         const std::string& design_directory,
+                                         const std::string& design_base_name, bool testbench) {
+  if (auto problem = VerilogNameProblem(design_base_name)) throw std::invalid_argument(*problem);
+  const std::vector<Port> ports = RecordedPorts(model);
+  for (const Port& port : ports) {
+    if (port.name == design_base_name) {
+      throw std::invalid_argument("'" + design_base_name + "' is the name of one of the core's ports");
+    }
+  }
+  const Netlist core = BuildRsCore(design_base_name, parameters, ports);
+  std::vector<DesignFile> files;
+  files.push_back({design_directory + design_base_name + ".v",
+                   PrintVerilog(core, Header("The core", parameters))});
+  if (testbench) {
+    const VectorFile vectors = ParseVectorFile(VectorText(parameters));
+    std::vector<TestbenchChecker> checkers;
+    if (parameters.Enc_Dec != 1) {
+      checkers.push_back(DecoderOutputChecker(DecoderCodewordsSent(vectors, parameters.n), ports));
+    }
+    files.push_back({TestbenchPath(design_directory, design_base_name),
+                     PrintTestbench(design_base_name, ports, vectors, checkers,
+                                    Header("Testbench", parameters))});
+  }
+  return files;
+}
+
+}  // namespace codexel::hdl

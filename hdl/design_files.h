@@ -1,0 +1,35 @@
+#pragma once
+// The files codexel-gen --hdl writes for a Verilog design path: the core as
+// one self-contained module named after the design, and, when asked, its
+// testbench, which replays the variation's own vector file.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/wizard_info.h"
+#include "rs_pages/rs_parameters.h"
+
+namespace codexel::hdl {
+
+struct DesignFile {
+  std::string path;
+  std::string text;
+};
+
+// Why `name` cannot name a Verilog-2005 module (not an identifier, or a
+// keyword); nothing when it can.
+std::optional<std::string> VerilogNameProblem(const std::string& name);
+
+// "<directory><base name>_tb.v"
+std::string TestbenchPath(const std::string& design_directory, const std::string& design_base_name);
+
+// The design "<directory><base name>.v" and, with `testbench`, its
+// testbench, from the parameters and the ports `model` records (the model
+// the store step has just filled). Throws std::exception when the core
+// cannot be made, or would be named like one of its ports.
+std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const WizardInfoModel& model,
+                                         const std::string& design_directory,
+                                         const std::string& design_base_name, bool testbench);
+
+}  // namespace codexel::hdl
