@@ -26,6 +26,14 @@ DESIGNS = [
      "m": 8, "symbols per clock": 1},
     {"label": "Encoder, largest (m 8, n 255, r 50)",
      "options": ["--encoder", "-m", "8", "-n", "255", "-r", "50"], "m": 8, "symbols per clock": 1},
+] + [
+    # The eight decoders on the DVB code; their latency and codeword interval
+    # come from the design file's header.
+    {"label": f"Decoder, DVB, {kind} {architecture} {speed}",
+     "options": ["--decoder", "--dvb", f"--{kind}", f"--{architecture}", f"--{speed}"], "m": 8,
+     "n": 204}
+    for kind in ("standard", "erasures") for architecture in ("discrete", "streaming")
+    for speed in ("full", "half")
 ]
 
 DEVICE = ["--hx8k", "--package", "ct256"]
@@ -47,19 +55,31 @@ def measure(gen, options, directory):
                           capture_output=True, text=True)
     if made.returncode != 0:
         sys.exit(f"codexel-gen {' '.join(options)}: {made.stderr.strip()}")
+    with open(os.path.join(directory, "core.v")) as f:
+        header = f.read(1000)
+    timing = re.search(r"latency (\d+) clocks .*start every (\d+) clocks", header)
     run(["yosys", "-q", "-p", "synth_ice40 -top core -json core.json", "core.v"], directory)
     with open(os.path.join(directory, "core.json")) as f:
         cells = json.load(f)["modules"]["core"]["cells"].values()
     flip_flops = sum(1 for cell in cells if cell["type"].startswith("SB_DFF"))
     ram_blocks = sum(1 for cell in cells if cell["type"].startswith("SB_RAM"))
-    log = run(["nextpnr-ice40"] + DEVICE + ["--json", "core.json", "--seed", "1"], directory)
+    luts = sum(1 for cell in cells if cell["type"] == "SB_LUT4")
+    figures = {"flip-flops": flip_flops, "RAM blocks": ram_blocks,
+               "latency (clocks)": timing.group(1) if timing else "1",
+               "interval (clocks)": int(timing.group(2)) if timing else None}
+    placed = subprocess.run(["nextpnr-ice40"] + DEVICE + ["--json", "core.json", "--seed", "1"],
+                            cwd=directory, capture_output=True, text=True, timeout=TIMEOUT_SECONDS)
+    log = placed.stdout + placed.stderr
     logic = re.search(r"ICESTORM_LC:\s+(\d+)/\s*(\d+)", log)
     # The last report is the one after routing.
     frequencies = re.findall(r"Max frequency for clock\s+'[^']*':\s+([\d.]+) MHz", log)
-    if not logic or not frequencies:
-        sys.exit("nextpnr-ice40 reported no utilisation or no clock frequency")
-    return {"logic cells": f"{logic.group(1)} of {logic.group(2)}", "flip-flops": flip_flops,
-            "RAM blocks": ram_blocks, "max clock (MHz)": frequencies[-1]}
+    if placed.returncode != 0 or not logic or not frequencies:
+        # Too large for the part: Yosys's count alone.
+        figures.update({"logic cells": f"does not fit ({luts} LUT4 in Yosys)", "max clock (MHz)": "-"})
+    else:
+        figures.update({"logic cells": f"{logic.group(1)} of {logic.group(2)}",
+                        "max clock (MHz)": frequencies[-1]})
+    return figures
 
 
 def versions():
@@ -78,8 +98,8 @@ def main():
     args = parser.parse_args()
     gen = os.path.abspath(args.gen)
 
-    columns = ["logic cells", "flip-flops", "RAM blocks", "max clock (MHz)", "symbols per clock",
-               "Mbit/s at max clock"]
+    columns = ["logic cells", "flip-flops", "RAM blocks", "max clock (MHz)", "latency (clocks)",
+               "symbols per clock", "Mbit/s at max clock"]
     print("| design | " + " | ".join(columns) + " |")
     print("|---" * (len(columns) + 1) + "|")
     for design in DESIGNS:
@@ -92,9 +112,12 @@ def main():
                 directory = os.path.join(args.keep, re.sub(r"\W+", "_", label).strip("_"))
                 os.makedirs(directory, exist_ok=True)
             figures = measure(gen, design["options"], directory)
-        figures["symbols per clock"] = design["symbols per clock"]
-        figures["Mbit/s at max clock"] = round(
-            float(figures["max clock (MHz)"]) * design["m"] * design["symbols per clock"])
+        # A decoder takes n symbols per codeword interval.
+        interval = figures["interval (clocks)"]
+        rate = design.get("symbols per clock") or round(design["n"] / interval, 3)
+        figures["symbols per clock"] = rate
+        clock = figures["max clock (MHz)"]
+        figures["Mbit/s at max clock"] = "-" if clock == "-" else round(float(clock) * design["m"] * rate)
         print(f"| {label} | " + " | ".join(str(figures[c]) for c in columns) + " |", flush=True)
     print("\niCE40 HX8K (ct256); " + "; ".join(versions()))
 

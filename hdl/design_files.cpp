@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "hdl/rs_core.h"
+#include "hdl/rs_decoder.h"
 #include "hdl/testbench.h"
 #include "hdl/vector_file.h"
 #include "hdl/verilog.h"
@@ -61,8 +62,15 @@ std::string VectorText(const RsParameters& p) {
 std::string Header(const std::string& what, const RsParameters& p) {
   std::ostringstream s;
   s << what << " of a Reed-Solomon " << (p.Enc_Dec == 1 ? "encoder" : "decoder") << ": m " << p.m
-    << ", n " << p.n << ", r " << p.r << ", irrpol " << p.irrpol << ", genstart " << p.genstart
-    << ".\nMade by " << kRsProgramTitle << " (codexel-gen --hdl).";
+    << ", n " << p.n << ", r " << p.r << ", irrpol " << p.irrpol << ", genstart " << p.genstart << ".\n";
+  if (p.Enc_Dec != 1) {
+    const DecoderPlan plan = PlanDecoder(p);
+    s << (plan.erasures ? "Erasure-supporting" : "Standard") << ", "
+      << (plan.streaming ? "streaming" : "discrete") << ", " << (plan.full_speed ? "full" : "half")
+      << " speed: latency " << plan.latency << " clocks (bound " << plan.latency_bound
+      << "); a codeword may start every " << plan.interval << " clocks.\n";
+  }
+  s << "Made by " << kRsProgramTitle << " (codexel-gen --hdl).";
   return s.str();
 }
 
