@@ -140,9 +140,10 @@ class Traffic {
     const bool erasures = p_.Eras_Stnd == 1;
     int flagged = erasures ? static_cast<int>(rng_() % (p_.r + 1)) : 0;
     int errors = 0;
-    switch (rng_() % 4) {
+    switch (rng_() % 5) {
       case 0: flagged = 0; break;  // clean
       case 3: errors = (p_.r - flagged) / 2 + 1 + static_cast<int>(rng_() % 3); break;  // beyond
+      case 4: flagged = erasures ? p_.r + 1 + static_cast<int>(rng_() % 3) : 0; break;  // too many
       default: errors = static_cast<int>(rng_() % ((p_.r - flagged) / 2 + 1));
     }
     std::vector<int> where(static_cast<std::size_t>(p_.n));
