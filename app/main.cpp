@@ -23,13 +23,16 @@ bool DisplayAvailable() {
   return (x11 && *x11) || (wayland && *wayland);
 }
 
-// The display the platform tried, for the refusal's line.
-std::string DisplayName() {
+// The display settings the platform tried, for the refusal's line.
+std::string DisplaySettings() {
+  std::string settings;
   for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"}) {
     const char* value = std::getenv(name);
-    if (value && *value) return std::string(name) + "=" + value;
+    if (!value || !*value) continue;
+    if (!settings.empty()) settings += ", ";
+    settings += std::string(name) + "=" + value;
   }
-  return "no display";
+  return settings;
 }
 
 // While the application object starts: Qt's notes are not shown, and its
@@ -38,7 +41,7 @@ std::string DisplayName() {
 // abort. Nothing has been written at that point.
 void StartUpMessages(QtMsgType type, const QMessageLogContext&, const QString&) {
   if (type != QtFatalMsg) return;
-  std::fprintf(stderr, "codexel: the display cannot be reached (%s)\n", DisplayName().c_str());
+  std::fprintf(stderr, "codexel: the display cannot be reached (%s)\n", DisplaySettings().c_str());
   std::fflush(stderr);
   std::_Exit(1);
 }

@@ -4,11 +4,14 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "host/number_text.h"
 #include "rs_engine/rs_wizard_app.h"
@@ -59,6 +62,27 @@ class Raised {
   bool& flag_;
 };
 
+// Runs `act` once the event loop is back after each release of the left
+// mouse button on the watched control, that is after any click it made.
+class ReleaseWatch : public QObject {
+ public:
+  ReleaseWatch(QWidget* control, std::function<void()> act)
+      : QObject(control), act_(std::move(act)) {
+    control->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+      QMetaObject::invokeMethod(this, act_, Qt::QueuedConnection);
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> act_;
+};
+
 }  // namespace
 
 RsParametersPage::RsParametersPage(RsWizardApp& app, const Symbol* symbol)
@@ -106,13 +130,11 @@ void RsParametersPage::OnPageOpened() {
   form_.Initialise();
   ShowForm();
   // A press on "Cancel" defers the check of the field it took the focus
-  // from; when the press ends without a click (the mouse slid off), the
+  // from; when the press ends without a click (released off the button), the
   // check runs then. A click has closed the page by the time this runs.
-  QDialog* page = dialog();
-  if (auto* cancel = page->findChild<QPushButton*>(QStringLiteral("cancelButton"))) {
-    QObject::connect(cancel, &QPushButton::released, page, [this, page] {
-      QMetaObject::invokeMethod(
-          page, [this] { if (!leaving_) CheckTyped(std::nullopt); }, Qt::QueuedConnection);
+  if (auto* cancel = dialog()->findChild<QPushButton*>(QStringLiteral("cancelButton"))) {
+    new ReleaseWatch(cancel, [this] {
+      if (!leaving_) CheckTyped(std::nullopt);
     });
   }
 }

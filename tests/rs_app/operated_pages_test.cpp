@@ -132,7 +132,7 @@ class OperatedPagesTest : public ::testing::TestWithParam<unsigned> {
             // Pressed on "Cancel", released off it: no click.
             auto& cancel = Get(window, "cancelButton");
             QTest::mousePress(&cancel, Qt::LeftButton, {}, cancel.rect().center());
-            QTest::mouseMove(&cancel, QPoint(-30, -30));
+            if (Pick(2) == 1) QTest::mouseMove(&cancel, QPoint(-30, -30));
             QTest::mouseRelease(&cancel, Qt::LeftButton, {}, QPoint(-30, -30));
             break;
           }
