@@ -16,8 +16,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import atspi  # noqa: E402
 from xdriver import (BUTTON_H, BUTTON_W, CANCEL, FINISH, GAP, MARGIN, NEXT,  # noqa: E402
-                     WizardRun, check, geometry, page_title, run_binary_test, stop, x_env,
-                     xdotool)
+                     WizardRun, check, geometry, page_title, run_binary_test, x_env, xdotool)
 
 NEW = ["-n", "{work}/rs.tdf"]
 BITS_BOX = "Invalid number of bits per symbol."
@@ -53,7 +52,7 @@ def toggles_through_accessibility(codexel, display):
         check(run.files() == ["inv_4_19.hex", "rs.cnx"], f"files written: {run.files()}")
     finally:
         run.close()
-        stop(launcher)
+        atspi.stop(launcher)
 
 
 def cancel_pressed_and_slid_off(codexel, display):

@@ -2,11 +2,13 @@
 on the caller's own session bus (run under dbus-run-session), and a program's
 objects found by name and operated through their actions, over gdbus."""
 
+import os
 import re
+import signal
 import subprocess
 import time
 
-from xdriver import WAIT_SECONDS, Failure, stop
+from xdriver import WAIT_SECONDS, Failure
 
 LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 PROGRAM_ENV = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}  # Qt joins the bus without asking
@@ -22,9 +24,10 @@ def gdbus(target, path, method, *args):
 
 def start(env):
     """Launches the accessibility bus for the display in `env`; returns the
-    launcher (for xdriver.stop) and the bus address."""
+    launcher (for stop) and the bus address."""
     launcher = subprocess.Popen([LAUNCHER, "--launch-immediately"], env=env,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                start_new_session=True)
     deadline = time.monotonic() + WAIT_SECONDS
     while time.monotonic() < deadline:
         try:
@@ -35,6 +38,15 @@ def start(env):
             time.sleep(0.1)
     stop(launcher)
     raise Failure("the accessibility bus did not start")
+
+
+def stop(launcher):
+    """Ends the launcher with the bus and registry it started, its group."""
+    try:
+        os.killpg(launcher.pid, signal.SIGTERM)
+    except ProcessLookupError:
+        pass
+    launcher.wait(timeout=WAIT_SECONDS)
 
 
 class Accessible:
