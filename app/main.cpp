@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "rs_pages/rs_page_factory.h"
+#include "platform/qt_message_box.h"
 #include "platform/qt_services.h"
 #include "rs_engine/rs_wizard_app.h"
 
@@ -20,6 +21,29 @@ bool DisplayAvailable() {
   const char* x11 = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
   return (x11 && *x11) || (wayland && *wayland);
+}
+
+// The display settings the platform tried, for the refusal's line.
+std::string DisplaySettings() {
+  std::string settings;
+  for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (!value || !*value) continue;
+    if (!settings.empty()) settings += ", ";
+    settings += std::string(name) + "=" + value;
+  }
+  return settings;
+}
+
+// While the application object starts: Qt's notes are not shown, and its
+// fatal failure (no platform plugin could start, as when the display cannot
+// be reached) ends the program with one line and status 1 instead of an
+// abort. Nothing has been written at that point.
+void StartUpMessages(QtMsgType type, const QMessageLogContext&, const QString&) {
+  if (type != QtFatalMsg) return;
+  std::fprintf(stderr, "codexel: the display cannot be reached (%s)\n", DisplaySettings().c_str());
+  std::fflush(stderr);
+  std::_Exit(1);
 }
 
 }  // namespace
@@ -36,7 +60,10 @@ int main(int argc, char** argv) {
   }
   int qt_argc = 1;
   char* qt_argv[] = {argv[0], nullptr};
+  const QtMessageHandler qt_messages = qInstallMessageHandler(StartUpMessages);
   QApplication qt_app(qt_argc, qt_argv);
+  qInstallMessageHandler(qt_messages);
+  codexel::WatchForLostWindows();
 
   codexel::QtMessageService messages;
   codexel::SocketCallerNotifier notifier;

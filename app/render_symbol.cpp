@@ -3,7 +3,7 @@
 // it. The device and code options are codexel-gen's, through its parser.
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   int qt_argc = 1;
   char* qt_argv[] = {argv[0], nullptr};
-  QApplication app(qt_argc, qt_argv);
+  QGuiApplication app(qt_argc, qt_argv);
 
   codexel::QtTextMetrics metrics;
   codexel::Symbol symbol(metrics);

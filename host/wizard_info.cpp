@@ -19,11 +19,14 @@ bool WizardInfoTable::Add(const WizardInfoRecord& record) {
       return true;
     }
   }
-  return false;
+  if (slots_.size() >= static_cast<std::size_t>(kCapacity)) return false;
+  slots_.push_back(record);
+  ++count_;
+  return true;
 }
 
 const WizardInfoRecord* WizardInfoTable::RecordAt(int index) const {
-  if (index < 0 || index >= kCapacity) return nullptr;
+  if (index < 0 || static_cast<std::size_t>(index) >= slots_.size()) return nullptr;
   const WizardInfoRecord& slot = slots_[static_cast<std::size_t>(index)];
   return slot.name.empty() ? nullptr : &slot;
 }
@@ -42,19 +45,7 @@ int WizardInfoTable::GetNumeric(const std::string& name, int fallback) const {
 }
 
 void WizardInfoTable::Clear() {
-  // Only these fields return to their defaults; the others keep stale text
-  // that Add overwrites before anyone sees it. The slots in use are a run
-  // from slot 0; nothing in the slots after it is ever seen.
-  static const WizardInfoRecord kFresh;
-  for (auto& slot : slots_) {
-    if (slot.name.empty()) break;
-    slot.name.clear();
-    slot.type = kFresh.type;
-    slot.aux2 = kFresh.aux2;
-    slot.low_bit = kFresh.low_bit;
-    slot.peer_aux2 = kFresh.peer_aux2;
-    slot.peer_low_bit = kFresh.peer_low_bit;
-  }
+  slots_.clear();
   count_ = 0;
 }
 

@@ -2,9 +2,9 @@
 // The wizard information model: five tables of text records that make up a
 // variation as the plug-in manager sees it, and the block that carries them.
 
-#include <array>
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 namespace codexel {
 
@@ -51,7 +51,11 @@ class WizardInfoTable {
   int count() const { return count_; }
 
  private:
-  std::array<WizardInfoRecord, kCapacity> slots_{};
+  // The slots from slot 0 up to the last one ever written since the last
+  // Clear; those beyond it are free. Held in a vector so that an empty table
+  // costs nothing: five full-sized tables would take a megabyte that each
+  // start of the program had to build and free.
+  std::vector<WizardInfoRecord> slots_;
   int count_ = 0;
 };
 

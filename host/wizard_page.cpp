@@ -15,6 +15,7 @@
 
 #include "host/wizard_app.h"
 #include "platform/qt_font.h"
+#include "platform/qt_message_box.h"
 #include "platform/qt_services.h"
 
 namespace codexel {
@@ -128,6 +129,9 @@ int WizardPage::ShowModal() {
   } forget{dialog_};
   Open();
   window->exec();
+  // Another program destroyed this window or a box over it: the run ends as
+  // cancelled, whatever a handler did after the box was closed for it.
+  if (ModalWindowLost()) navigation_result_ = kNavCancel;
   return navigation_result_;
 }
 

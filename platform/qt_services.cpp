@@ -4,14 +4,9 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QClipboard>
-#include <QKeyEvent>
 #include <QDesktopServices>
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QScreen>
 #include <QUrl>
 #include <cmath>
@@ -36,45 +31,6 @@ QFont MakeQFont(const FontRequest& request) {
   font.setKerning(false);
   font.setHintingPreference(QFont::PreferFullHinting);
   return font;
-}
-
-// ---- Message boxes ----
-
-namespace {
-
-// A message box whose title and text Ctrl+C copies, framed by dashed lines,
-// so that a user can paste the message into a report.
-class CopyableMessageBox : public QMessageBox {
- public:
-  using QMessageBox::QMessageBox;
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override {
-    if (event->matches(QKeySequence::Copy)) {
-      const QString rule = QStringLiteral("---------------------------\n");
-      QGuiApplication::clipboard()->setText(rule + windowTitle() + u'\n' + rule + text() + u'\n' +
-                                            rule + QStringLiteral("OK\n") + rule);
-      event->accept();
-      return;
-    }
-    QMessageBox::keyPressEvent(event);
-  }
-};
-
-}  // namespace
-
-void QtMessageService::Show(const std::string& title, const std::string& text) {
-  CopyableMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title),
-                         QString::fromStdString(text), QMessageBox::Ok,
-                         QApplication::activeModalWidget());
-  box.setObjectName("messageBox");
-  box.setTextFormat(Qt::PlainText);
-  box.setAccessibleName(QString::fromStdString(title));
-  if (QAbstractButton* ok = box.button(QMessageBox::Ok)) {
-    ok->setObjectName("okButton");
-    ok->setAccessibleName("OK");
-  }
-  box.exec();
 }
 
 // ---- Caller notification ----

@@ -1,5 +1,7 @@
 #pragma once
-// The platform services on Qt and POSIX.
+// The platform services on Qt and POSIX that need no widgets: the batch
+// generator links them with Qt Gui alone. The message box is in
+// qt_message_box.h, with the widgets.
 
 #include <QFontMetrics>
 #include <string>
@@ -9,15 +11,7 @@
 #include "platform/posix_files.h"
 #include "platform/services.h"
 
-class QWidget;
-
 namespace codexel {
-
-// QMessageBox with one OK button, owned by the active modal window if any.
-class QtMessageService : public MessageService {
- public:
-  void Show(const std::string& title, const std::string& text) override;
-};
 
 // One datagram "<message> <x> <y>" to the abstract Unix socket
 // "quillwork-<id>", sent without waiting; dropped when nobody listens.

@@ -1,6 +1,7 @@
 #include "rs_pages/device_type_page.h"
 
 #include <QRadioButton>
+#include <QScopedValueRollback>
 
 #include "rs_engine/rs_wizard_app.h"
 #include "ui_device_type_page.h"
@@ -29,9 +30,13 @@ void DeviceTypePage::CreateControls(QDialog& page) {
       {ui_->fullButton, &RsParameters::Fast_Small, 1},
       {ui_->halfButton, &RsParameters::Fast_Small, 0},
   };
+  // A button acts when it becomes marked, however that happened: the mouse,
+  // the keyboard, an assistive technology's toggle action or the program.
+  // Marks set by the page's own refresh are not choices.
   for (const auto& choice : choices) {
-    QObject::connect(choice.button, &QRadioButton::clicked, &page,
-                     [this, flag = choice.flag, value = choice.value] {
+    QObject::connect(choice.button, &QRadioButton::toggled, &page,
+                     [this, flag = choice.flag, value = choice.value](bool marked) {
+                       if (!marked || refreshing_) return;
                        parameters().*flag = value;
                        Refresh();
                      });
@@ -42,6 +47,7 @@ void DeviceTypePage::OnPageOpened() { Refresh(); }
 
 void DeviceTypePage::Refresh() {
   const RsParameters& p = parameters();
+  const QScopedValueRollback<bool> quiet(refreshing_, true);
   ::Ui::DeviceTypePage& ui = *ui_;
   ui.encoderButton->setEnabled(true);
   ui.decoderButton->setEnabled(true);

@@ -1,7 +1,7 @@
 #pragma once
 // The first RS page: encoder or decoder and, for a decoder, standard or
-// erasure-supporting, discrete or streaming, full or half speed. Each click
-// sets its flag at once and applies the module name rule.
+// erasure-supporting, discrete or streaming, full or half speed. Each button
+// that becomes marked sets its flag at once and applies the module name rule.
 //
 // Controls (resources/device_type_page.ui), accessible names = their texts:
 //   "deviceTypeGroup"   "Type of Device":      "encoderButton", "decoderButton"
@@ -33,6 +33,7 @@ class DeviceTypePage : public RsPage {
   void Refresh();
 
   std::unique_ptr<::Ui::DeviceTypePage> ui_;
+  bool refreshing_ = false;  // Refresh marks the buttons: no handler runs
 };
 
 }  // namespace codexel

@@ -1,6 +1,7 @@
 #include "rs_pages/extra_files_page.h"
 
 #include <QRegularExpressionValidator>
+#include <QScopedValueRollback>
 
 #include "rs_engine/rs_wizard_app.h"
 #include "rs_pages/extra_files.h"
@@ -19,14 +20,28 @@ void ExtraFilesPage::CreateControls(QDialog& page) {
   // Typing or pasting can put nothing but digits into the frequency.
   ui_->frequencyField->setValidator(new QRegularExpressionValidator(
       QRegularExpression(QStringLiteral("[0-9]*")), ui_->frequencyField));
-  QObject::connect(ui_->generateVectorFileBox, &QCheckBox::clicked, &page, [this] {
-    int& flag = parameters().generate_vectorfile;
-    flag = flag == 1 ? 0 : 1;
+  // The check box and the unit buttons act on a change of their mark, however
+  // it came (mouse, keyboard, an assistive technology's toggle action, the
+  // program); the marks Refresh sets are not choices.
+  QObject::connect(ui_->generateVectorFileBox, &QCheckBox::toggled, &page, [this](bool marked) {
+    if (refreshing_) return;
+    parameters().generate_vectorfile = marked ? 1 : 0;
     Refresh();
   });
-  QObject::connect(ui_->megasymbolsButton, &QRadioButton::clicked, &page,
-                   [this] { ChooseUnit(1); });
-  QObject::connect(ui_->megabitsButton, &QRadioButton::clicked, &page, [this] { ChooseUnit(0); });
+  const struct {
+    QRadioButton* button;
+    int megasymbols;
+  } units[] = {{ui_->megasymbolsButton, 1}, {ui_->megabitsButton, 0}};
+  for (const auto& unit : units) {
+    QObject::connect(unit.button, &QRadioButton::toggled, &page,
+                     [this, megasymbols = unit.megasymbols](bool marked) {
+                       if (marked && !refreshing_) ChooseUnit(megasymbols);
+                     });
+    // A click on the unit already marked changes no mark but still
+    // recalculates, as the frequency may have changed since.
+    QObject::connect(unit.button, &QRadioButton::clicked, &page,
+                     [this, megasymbols = unit.megasymbols] { ChooseUnit(megasymbols); });
+  }
   QObject::connect(ui_->calculateButton, &QPushButton::clicked, &page, [this] { Calculate(); });
 }
 
@@ -55,6 +70,7 @@ void ExtraFilesPage::OnPageOpened() {
 
 void ExtraFilesPage::Refresh() {
   ::Ui::ExtraFilesPage& ui = *ui_;
+  const QScopedValueRollback<bool> quiet(refreshing_, true);
   const ExtraFilesView view = View();
   ui.generateVectorFileBox->setEnabled(true);
   ui.generateVectorFileBox->setChecked(view.vector_file_checked);

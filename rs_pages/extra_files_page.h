@@ -44,6 +44,7 @@ class ExtraFilesPage : public RsPage {
   void ChooseUnit(int megasymbols);
 
   std::unique_ptr<::Ui::ExtraFilesPage> ui_;
+  bool refreshing_ = false;  // Refresh marks the controls: no handler runs
 };
 
 }  // namespace codexel

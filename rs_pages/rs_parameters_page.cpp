@@ -2,9 +2,16 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "host/number_text.h"
 #include "rs_engine/rs_wizard_app.h"
@@ -55,6 +62,27 @@ class Raised {
   bool& flag_;
 };
 
+// Runs `act` once the event loop is back after each release of the left
+// mouse button on the watched control, that is after any click it made.
+class ReleaseWatch : public QObject {
+ public:
+  ReleaseWatch(QWidget* control, std::function<void()> act)
+      : QObject(control), act_(std::move(act)) {
+    control->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+      QMetaObject::invokeMethod(this, act_, Qt::QueuedConnection);
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> act_;
+};
+
 }  // namespace
 
 RsParametersPage::RsParametersPage(RsWizardApp& app, const Symbol* symbol)
@@ -88,6 +116,8 @@ void RsParametersPage::CreateControls(QDialog& page) {
     combo->setCompleter(nullptr);
     QObject::connect(combo, &QComboBox::activated, &page,
                      [this, field](int index) { Picked(field, index); });
+    QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, &page,
+                     [this, field] { typed_[static_cast<std::size_t>(field)] = true; });
     OnFocusLost(combo, [this, field](Qt::FocusReason reason) { FocusLost(field, reason); });
   }
   QObject::connect(ui_->dvbButton, &QPushButton::clicked, &page, [this] { Preset(); });
@@ -95,12 +125,26 @@ void RsParametersPage::CreateControls(QDialog& page) {
 
 void RsParametersPage::OnPageOpened() {
   leaving_ = false;
+  cancel_pressed_ = false;
+  typed_ = {};
   form_.Initialise();
   ShowForm();
+  // A press on "Cancel" defers the check of the field it took the focus
+  // from; when the press ends without a click (released off the button), the
+  // check runs then. A click has closed the page by the time this runs.
+  if (auto* cancel = dialog()->findChild<QPushButton*>(QStringLiteral("cancelButton"))) {
+    new ReleaseWatch(cancel, [this] {
+      if (!leaving_) CheckTyped(std::nullopt);
+    });
+  }
 }
 
-void RsParametersPage::ReadTexts() {
-  for (ParameterField field : kFields) form_.SetText(field, Combo(field)->currentText().toStdString());
+std::string RsParametersPage::ShownText(ParameterField field) const {
+  return Combo(field)->currentText().toStdString();
+}
+
+bool RsParametersPage::Unchecked(ParameterField field) const {
+  return typed_[static_cast<std::size_t>(field)] || ShownText(field) != form_.text(field);
 }
 
 void RsParametersPage::ShowForm() {
@@ -112,10 +156,30 @@ void RsParametersPage::ShowForm() {
   }
 }
 
-bool RsParametersPage::Check(ParameterField field) {
+bool RsParametersPage::CheckTyped(std::optional<ParameterField> also) {
+  if (busy_ || leaving_ || !dialog()) return false;
   const Raised busy(busy_);
-  ReadTexts();
-  const bool corrected = form_.FocusLost(field);
+  // Every text the user changed that has not been checked, taken before the
+  // first check refills the lists; each is then checked in turn, in field
+  // order, against the values the checks before it left.
+  std::array<std::optional<std::string>, kParameterFieldCount> texts;
+  bool any = false;
+  for (ParameterField field : kFields) {
+    if (field == also || Unchecked(field)) {
+      texts[static_cast<std::size_t>(field)] = ShownText(field);
+      any = true;
+    }
+  }
+  typed_ = {};
+  cancel_pressed_ = false;
+  bool corrected = false;
+  for (ParameterField field : kFields) {
+    if (const auto& text = texts[static_cast<std::size_t>(field)]) {
+      form_.SetText(field, *text);
+      corrected = form_.FocusLost(field) || corrected;
+    }
+  }
+  if (!any) return false;
   ShowForm();
   RefreshPreview();
   return corrected;
@@ -123,18 +187,34 @@ bool RsParametersPage::Check(ParameterField field) {
 
 void RsParametersPage::FocusLost(ParameterField field, Qt::FocusReason reason) {
   if (busy_ || leaving_ || !dialog()) return;
-  // A click on "Cancel" leaves without a check.
+  // A press on "Cancel" checks nothing yet: a click ends the run, a press
+  // that slides off checks when the button is released.
   QWidget* to = QApplication::focusWidget();
   if (reason == Qt::MouseFocusReason && to && to->objectName() == QLatin1String("cancelButton")) {
+    cancel_pressed_ = true;
     return;
   }
-  Check(field);
+  CheckTyped(field);
 }
 
 void RsParametersPage::Picked(ParameterField field, int index) {
-  if (busy_ || index < 0) return;
+  if (busy_ || leaving_ || index < 0) return;
+  // The field's own text committed while "Cancel" is pressed waits with it.
+  if (cancel_pressed_ && QApplication::focusWidget() &&
+      QApplication::focusWidget()->objectName() == QLatin1String("cancelButton")) {
+    return;
+  }
+  // A typed text that happens to be an item, or an item picked while another
+  // field holds a typed value, goes through the checks like any typed value.
+  bool others_typed = false;
+  for (ParameterField other : kFields) {
+    if (other != field && Unchecked(other)) others_typed = true;
+  }
+  if (typed_[static_cast<std::size_t>(field)] || others_typed) {
+    CheckTyped(field);
+    return;
+  }
   const Raised busy(busy_);
-  ReadTexts();
   form_.Picked(field, Combo(field)->itemText(index).toStdString());
   ShowForm();
   RefreshPreview();
@@ -142,6 +222,8 @@ void RsParametersPage::Picked(ParameterField field, int index) {
 
 void RsParametersPage::Preset() {
   if (busy_) return;
+  // A typed value gets its check (and box) before the preset replaces it.
+  CheckTyped(std::nullopt);
   const Raised busy(busy_);
   form_.Preset();
   ShowForm();
@@ -150,12 +232,13 @@ void RsParametersPage::Preset() {
 
 bool RsParametersPage::MayLeave() {
   if (busy_) return false;
+  std::optional<ParameterField> focused;
   QWidget* focus = QApplication::focusWidget();
   for (ParameterField field : kFields) {
     QComboBox* combo = Combo(field);
-    if (focus && (focus == combo || combo->isAncestorOf(focus))) return !Check(field);
+    if (focus && (focus == combo || combo->isAncestorOf(focus))) focused = field;
   }
-  return true;
+  return !CheckTyped(focused);
 }
 
 template <class Act>
@@ -185,6 +268,7 @@ void RsParametersPage::OnAccept() {
 
 void RsParametersPage::OnCancel() {
   leaving_ = true;
+  cancel_pressed_ = false;
   RsPage::OnCancel();
 }
 

@@ -13,7 +13,10 @@
 //   "firstRootField"  "First root of polynomial generator"
 //   "presetGroup"     "Preset values" with "dvbButton" ("DVB Standard")
 
+#include <array>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "rs_pages/rs_page.h"
 #include "rs_pages/rs_parameters_form.h"
@@ -32,8 +35,9 @@ class RsParametersPage : public RsPage {
   ~RsParametersPage() override;
 
   // Leaving by Back, Next or Finish first checks the field that has the
-  // focus, as its loss of focus would; a check that had to correct the value
-  // keeps the page open on the corrected value.
+  // focus and every field whose typed text no check has taken yet (after a
+  // press on "Cancel" that slid off, say), as their loss of focus would; a
+  // check that had to correct a value keeps the page open on it.
   void OnBack() override;
   void OnNext() override;
   void OnFinish() override;
@@ -48,22 +52,29 @@ class RsParametersPage : public RsPage {
 
  private:
   QComboBox* Combo(ParameterField field) const;
-  void ReadTexts();
+  std::string ShownText(ParameterField field) const;
+  // Whether the field shows a text the user changed and no check has taken.
+  bool Unchecked(ParameterField field) const;
   void ShowForm();
-  // Runs the field's check; returns whether it showed a message.
-  bool Check(ParameterField field);
+  // Checks, as their loss of focus does, every field that shows an unchecked
+  // text, and `also`, then shows the result; returns whether a check had to
+  // correct a value (and so showed a message).
+  bool CheckTyped(std::optional<ParameterField> also);
   void FocusLost(ParameterField field, Qt::FocusReason reason);
   void Picked(ParameterField field, int index);
   void Preset();
-  // Whether the page may be left: the focused field's check corrected nothing.
+  // Whether the page may be left: the checks of the focused field and of any
+  // unchecked text corrected nothing.
   bool MayLeave();
   template <class Act>
   void LeaveChecked(Act leave);
 
   std::unique_ptr<::Ui::RsParametersPage> ui_;
   RsParametersForm form_;
-  bool busy_ = false;     // a handler runs: no second one starts inside it
-  bool leaving_ = false;  // the page is closing: losing the focus checks nothing
+  std::array<bool, kParameterFieldCount> typed_{};  // typed into since its last check
+  bool busy_ = false;            // a handler runs: no second one starts inside it
+  bool leaving_ = false;         // the page is closing: losing the focus checks nothing
+  bool cancel_pressed_ = false;  // a press on "Cancel" took the focus from a field
 };
 
 }  // namespace codexel

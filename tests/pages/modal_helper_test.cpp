@@ -4,6 +4,7 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include "platform/qt_message_box.h"
 #include "platform/qt_services.h"
 #include "tests/pages/page_test_support.h"
 #include "tests/support/modal_helper.h"

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "platform/qt_message_box.h"
 #include "platform/qt_services.h"
 #include "tests/rs_pages/rs_page_test.h"
 #include "tests/support/page_checks.h"

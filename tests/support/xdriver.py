@@ -243,9 +243,9 @@ class WizardRun:
 
     counter = 0
 
-    def __init__(self, codexel, display, args, notify=True, work=None):
+    def __init__(self, codexel, display, args, notify=True, work=None, env=None):
         WizardRun.counter += 1
-        self.env = x_env(display)
+        self.env = x_env(display, **(env or {}))
         # A directory given is the caller's to remove.
         self.own_work = work is None
         self.work = tempfile.mkdtemp(prefix="codexel-run-") if work is None else work
