@@ -37,6 +37,10 @@ DESIGNS = [
 ]
 
 DEVICE = ["--hx8k", "--package", "ct256"]
+DEVICE_LOGIC_CELLS = 7680
+# A design that nextpnr has not placed and routed by then is reported with
+# Yosys's count alone.
+PLACE_SECONDS = 1200
 TIMEOUT_SECONDS = 1800
 
 
@@ -67,15 +71,24 @@ def measure(gen, options, directory):
     figures = {"flip-flops": flip_flops, "RAM blocks": ram_blocks,
                "latency (clocks)": timing.group(1) if timing else "1",
                "interval (clocks)": int(timing.group(2)) if timing else None}
-    placed = subprocess.run(["nextpnr-ice40"] + DEVICE + ["--json", "core.json", "--seed", "1"],
-                            cwd=directory, capture_output=True, text=True, timeout=TIMEOUT_SECONDS)
-    log = placed.stdout + placed.stderr
+    if luts > DEVICE_LOGIC_CELLS:
+        # More LUTs than the part has logic cells: Yosys's count alone.
+        figures.update({"logic cells": f"does not fit ({luts} LUT4 in Yosys)", "max clock (MHz)": "-"})
+        return figures
+    try:
+        placed = subprocess.run(["nextpnr-ice40"] + DEVICE + ["--json", "core.json", "--seed", "1"],
+                                cwd=directory, capture_output=True, text=True,
+                                timeout=PLACE_SECONDS)
+        log = placed.stdout + placed.stderr
+        failed = placed.returncode != 0
+    except subprocess.TimeoutExpired:
+        log, failed = "", True
     logic = re.search(r"ICESTORM_LC:\s+(\d+)/\s*(\d+)", log)
     # The last report is the one after routing.
     frequencies = re.findall(r"Max frequency for clock\s+'[^']*':\s+([\d.]+) MHz", log)
-    if placed.returncode != 0 or not logic or not frequencies:
-        # Too large for the part: Yosys's count alone.
-        figures.update({"logic cells": f"does not fit ({luts} LUT4 in Yosys)", "max clock (MHz)": "-"})
+    if failed or not logic or not frequencies:
+        figures.update({"logic cells": f"not placed and routed ({luts} LUT4 in Yosys)",
+                        "max clock (MHz)": "-"})
     else:
         figures.update({"logic cells": f"{logic.group(1)} of {logic.group(2)}",
                         "max clock (MHz)": frequencies[-1]})

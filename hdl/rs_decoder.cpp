@@ -2,9 +2,11 @@
 //
 //   input     syndromes (and, with erasures, the erasure locator) while the
 //             codeword arrives; every symbol also enters a delay memory
-//   solver    inversionless Berlekamp-Massey, started from the erasure
-//             locator, r iterations; when shared, r more clocks compute the
-//             evaluator polynomial on the same multipliers
+//   solver    Berlekamp-Massey, started from the erasure locator, r
+//             iterations: inversionless on 3r + 2 multipliers at full
+//             speed; at half speed two clocks an iteration on one row of
+//             r + 1 multipliers, which then computes the evaluator
+//             polynomial in r more clocks
 //   evaluator (full speed) the evaluator polynomial on multipliers of its own
 //   counting  Chien search over the n positions, p per clock: roots and
 //             nonzero error values, so that numerr and decfail are known
@@ -99,7 +101,7 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
   for (int parallel : {1, 2, 3, 4, 6, 8}) {
     if (plan.full_speed && parallel < 2) continue;
     plan.chien_parallel = parallel;
-    plan.solver_clocks = plan.shared_multipliers ? 2 * p.r : p.r;
+    plan.solver_clocks = plan.shared_multipliers ? 3 * p.r : p.r;
     plan.evaluator_clocks = plan.shared_multipliers ? 0 : p.r;
     plan.chien_clocks = (p.n + parallel - 1) / parallel;
     // Edge numbers from the one that takes the last symbol (0).
@@ -218,58 +220,88 @@ Netlist BuildDecoder(const std::string& module_name, const RsParameters& p,
   const Sig delayed = nl.MemRead(
       memory, nl.Sub(write_address, nl.Const(static_cast<std::uint64_t>(plan.delay - 1), aw)));
 
-  // ---- Solver: inversionless Berlekamp-Massey from the erasure locator ----
+  // ---- Solver: Berlekamp-Massey from the erasure locator ----
+  // Full speed: the inversionless form, one iteration a clock, on 3r + 2
+  // multipliers. Half speed: one row of r + 1 multipliers, two clocks an
+  // iteration (the discrepancy, then Lambda += (delta / b) x B), and then r
+  // clocks of the evaluator polynomial on the same row.
+  const bool folded = plan.shared_multipliers;
   const int lw = BitsFor(4 * r + 2);
   const StageControl solver = MakeStage(nl, "solver", last_take, plan.solver_clocks);
-  const Sig k = solver.step;  // iteration; from r on, the evaluator phase
-  const Sig solving = nl.And(solver.busy, nl.Lt(k, nl.Const(static_cast<std::uint64_t>(r), k.width)));
+  const Sig step = solver.step;
+  const Sig k = folded ? nl.Slice(step, 1, step.width - 1) : step;  // iteration
+  const int solve_clocks = folded ? 2 * r : r;
+  const Sig solving =
+      nl.And(solver.busy, nl.Lt(step, nl.Const(static_cast<std::uint64_t>(solve_clocks), step.width)));
+  const Sig evaluating = nl.And(solver.busy, nl.Not(solving));
+  const Sig updating = folded ? nl.And(solving, nl.Bit(step, 0)) : solving;
   const Poly lambda = Registers(nl, "lambda", r + 1, m);
   const Poly before = Registers(nl, "prior", r + 1, m);  // B(x)
   const Poly window = Registers(nl, "window", r + 1, m);  // window_i = S_(k-i)
   const Poly queue = Registers(nl, "queue", std::max(r - 1, 1), m);  // S_(k+1) ...
-  const Sig scale = nl.Reg("scale", m, 1);
   const Sig length = nl.Reg("length", lw);
   const Sig erased = nl.Reg("solver_erased", lw);
   const Sig overflow = nl.Reg("solver_overflow", 1);
   const Sig bypass = nl.Reg("solver_bypass", 1);
   const Sig go = last_take;
-  const Sig evaluating = nl.And(solver.busy, nl.Not(solving));
+  // Half speed keeps the discrepancy and its quotient by the last nonzero
+  // one (b, held as its inverse) from the first clock of an iteration.
+  const Sig delta = folded ? nl.Reg("delta", m) : Sig{};
+  const Sig factor = folded ? nl.Reg("factor", m) : Sig{};
+  const Sig inverse_b = folded ? nl.Reg("inverse_b", m, 1) : Sig{};
+  const Sig scale = folded ? Sig{} : nl.Reg("scale", m, 1);
 
-  // The dot product of lambda with the window: the discrepancy while
-  // solving; in the shared evaluator phase, Omega_i from i = r-1 down.
+  // The row of multipliers: lambda times the window (the discrepancy, or in
+  // the evaluator phase Omega_i from i = r-1 down); at half speed, on the
+  // second clock of an iteration, the factor times x B(x).
   std::vector<Sig> terms;
   for (int i = 0; i <= r; ++i) {
-    const Sig above = i < r ? window[static_cast<std::size_t>(i + 1)] : zero;
-    const Sig operand = plan.shared_multipliers ? nl.Mux(evaluating, above, window[static_cast<std::size_t>(i)])
-                                                : window[static_cast<std::size_t>(i)];
-    terms.push_back(nl.GfMul(lambda[static_cast<std::size_t>(i)], operand));
+    const std::size_t u = static_cast<std::size_t>(i);
+    const Sig above = i < r ? window[u + 1] : zero;
+    Sig a = lambda[u];
+    Sig w = window[u];
+    if (folded) {
+      const Sig shifted_before = i == 0 ? zero : before[u - 1];
+      a = nl.Mux(updating, factor, lambda[u]);
+      w = nl.Mux(updating, shifted_before, nl.Mux(evaluating, above, window[u]));
+    }
+    terms.push_back(nl.GfMul(a, w));
   }
   const Sig dot = nl.XorAll(terms, m);
   const Sig kk = nl.Resize(k, lw);
-  const Sig active = nl.And(solving, nl.Not(nl.Lt(kk, erased)));
-  const Sig grows = nl.And(nl.And(active, nl.ReduceOr(dot)),
+  const Sig active = nl.And(updating, nl.Not(nl.Lt(kk, erased)));
+  const Sig discrepancy = folded ? delta : dot;
+  const Sig grows = nl.And(nl.And(active, nl.ReduceOr(discrepancy)),
                            nl.Not(nl.Lt(nl.Add(kk, erased), nl.Add(length, length))));
-  nl.Next(scale, nl.Mux(go, one, nl.Mux(grows, dot, scale)));
+  if (folded) {
+    const Sig first_clock = nl.And(solving, nl.Not(updating));
+    nl.Next(delta, dot, first_clock);
+    nl.Next(factor, nl.GfMul(dot, inverse_b), first_clock);
+    nl.Next(inverse_b, nl.Mux(go, one, nl.Mux(grows, nl.GfInverse(delta), inverse_b)));
+  } else {
+    nl.Next(scale, nl.Mux(go, one, nl.Mux(grows, dot, scale)));
+  }
   nl.Next(length, nl.Mux(go, nl.Resize(erased_in, lw),
                          nl.Mux(grows, nl.Sub(nl.Add(nl.AddConst(kk, 1), erased), length), length)));
   for (int i = 0; i <= r; ++i) {
     const std::size_t u = static_cast<std::size_t>(i);
     const Sig shifted_before = i == 0 ? zero : before[u - 1];
-    const Sig updated = nl.Xor(nl.GfMul(scale, lambda[u]), nl.GfMul(dot, shifted_before));
+    const Sig updated = folded ? nl.Xor(lambda[u], terms[u])
+                               : nl.Xor(nl.GfMul(scale, lambda[u]), nl.GfMul(dot, shifted_before));
     nl.Next(lambda[u], nl.Mux(go, gamma_in[u], nl.Mux(active, updated, lambda[u])));
     nl.Next(before[u], nl.Mux(go, gamma_in[u], nl.Mux(active, nl.Mux(grows, lambda[u], shifted_before), before[u])));
-    // Solving shifts the window up (next syndrome in at 0); evaluating
-    // shifts it down.
+    // Each iteration shifts the window up (next syndrome in at 0); the
+    // evaluator phase shifts it down.
     const Sig up = i == 0 ? queue[0] : window[u - 1];
     const Sig down = i < r ? window[u + 1] : zero;
     const Sig loaded = i == 0 ? syndrome_in[0] : zero;
-    nl.Next(window[u], nl.Mux(go, loaded, nl.Mux(solving, up, nl.Mux(evaluating, down, window[u]))));
+    nl.Next(window[u], nl.Mux(go, loaded, nl.Mux(updating, up, nl.Mux(evaluating, down, window[u]))));
   }
   for (int j = 0; j < static_cast<int>(queue.size()); ++j) {
     const std::size_t u = static_cast<std::size_t>(j);
     const Sig loaded = j + 1 < r ? syndrome_in[u + 1] : zero;
     const Sig next = u + 1 < queue.size() ? queue[u + 1] : zero;
-    nl.Next(queue[u], nl.Mux(go, loaded, nl.Mux(solving, next, queue[u])));
+    nl.Next(queue[u], nl.Mux(go, loaded, nl.Mux(updating, next, queue[u])));
   }
   nl.Next(erased, nl.Mux(go, nl.Resize(erased_in, lw), erased));
   nl.Next(overflow, nl.Mux(go, overflow_in, overflow));

@@ -13,8 +13,9 @@ struct DecoderPlan {
   bool erasures = false;
   bool streaming = false;
   bool full_speed = false;
-  // The key-equation solver and the evaluator polynomial share one set of
-  // multipliers (r + 1 fewer) at the price of r more clocks in one stage.
+  // Half speed: the key-equation solver runs two clocks an iteration on one
+  // row of r + 1 multipliers, which then also computes the evaluator
+  // polynomial (3r clocks in one stage instead of 4r + 3 multipliers).
   bool shared_multipliers = false;
   // Positions the counting pass of the Chien search tests per clock.
   int chien_parallel = 1;
