@@ -37,8 +37,24 @@ const std::set<std::string>& Keywords() {
   return keywords;
 }
 
-// The vector file the variation comes with, as a Verilog design path gets
-// it (buses without index ranges), whether or not it is written.
+
+std::string Header(const std::string& what, const RsParameters& p) {
+  std::ostringstream s;
+  s << what << " of a Reed-Solomon " << (p.Enc_Dec == 1 ? "encoder" : "decoder") << ": m " << p.m
+    << ", n " << p.n << ", r " << p.r << ", irrpol " << p.irrpol << ", genstart " << p.genstart << ".\n";
+  if (p.Enc_Dec != 1) {
+    const DecoderPlan plan = PlanDecoder(p);
+    s << (plan.erasures ? "Erasure-supporting" : "Standard") << ", "
+      << (plan.streaming ? "streaming" : "discrete") << ", " << (plan.full_speed ? "full" : "half")
+      << " speed: latency " << plan.latency << " clocks (bound " << plan.latency_bound
+      << "); a codeword may start every " << plan.interval << " clocks.\n";
+  }
+  s << "Made by " << kRsProgramTitle << " (codexel-gen --hdl).";
+  return s.str();
+}
+
+}  // namespace
+
 std::string VectorText(const RsParameters& p) {
   RsEngine engine(p);
   engine.build_alog();
@@ -58,23 +74,6 @@ std::string VectorText(const RsParameters& p) {
   }
   return out.str();
 }
-
-std::string Header(const std::string& what, const RsParameters& p) {
-  std::ostringstream s;
-  s << what << " of a Reed-Solomon " << (p.Enc_Dec == 1 ? "encoder" : "decoder") << ": m " << p.m
-    << ", n " << p.n << ", r " << p.r << ", irrpol " << p.irrpol << ", genstart " << p.genstart << ".\n";
-  if (p.Enc_Dec != 1) {
-    const DecoderPlan plan = PlanDecoder(p);
-    s << (plan.erasures ? "Erasure-supporting" : "Standard") << ", "
-      << (plan.streaming ? "streaming" : "discrete") << ", " << (plan.full_speed ? "full" : "half")
-      << " speed: latency " << plan.latency << " clocks (bound " << plan.latency_bound
-      << "); a codeword may start every " << plan.interval << " clocks.\n";
-  }
-  s << "Made by " << kRsProgramTitle << " (codexel-gen --hdl).";
-  return s.str();
-}
-
-}  // namespace
 
 std::optional<std::string> VerilogNameProblem(const std::string& name) {
   const auto letter = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; };

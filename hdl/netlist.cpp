@@ -140,22 +140,18 @@ Sig Netlist::MemRead(int memory, Sig address) {
   return Make(Node{Op::kMemRead, mem.width, {address.id}, 0, memory, ""});
 }
 
+Sig Netlist::Binary(Op op, Sig a, Sig b, int width, const char* what) {
+  Same(a, b, what);
+  return Make(Node{op, width, {a.id, b.id}, 0, -1, ""});
+}
+
 Sig Netlist::Not(Sig a) { return Make(Node{Op::kNot, At(a).width, {a.id}, 0, -1, ""}); }
 
-Sig Netlist::And(Sig a, Sig b) {
-  Same(a, b, "AND");
-  return Make(Node{Op::kAnd, a.width, {a.id, b.id}, 0, -1, ""});
-}
+Sig Netlist::And(Sig a, Sig b) { return Binary(Op::kAnd, a, b, a.width, "AND"); }
 
-Sig Netlist::Or(Sig a, Sig b) {
-  Same(a, b, "OR");
-  return Make(Node{Op::kOr, a.width, {a.id, b.id}, 0, -1, ""});
-}
+Sig Netlist::Or(Sig a, Sig b) { return Binary(Op::kOr, a, b, a.width, "OR"); }
 
-Sig Netlist::Xor(Sig a, Sig b) {
-  Same(a, b, "XOR");
-  return Make(Node{Op::kXor, a.width, {a.id, b.id}, 0, -1, ""});
-}
+Sig Netlist::Xor(Sig a, Sig b) { return Binary(Op::kXor, a, b, a.width, "XOR"); }
 
 Sig Netlist::Mux(Sig select, Sig if_one, Sig if_zero) {
   if (At(select).width != 1) throw std::logic_error("netlist: a select must be one bit");
@@ -163,25 +159,13 @@ Sig Netlist::Mux(Sig select, Sig if_one, Sig if_zero) {
   return Make(Node{Op::kMux, if_one.width, {select.id, if_one.id, if_zero.id}, 0, -1, ""});
 }
 
-Sig Netlist::Eq(Sig a, Sig b) {
-  Same(a, b, "a comparison");
-  return Make(Node{Op::kEq, 1, {a.id, b.id}, 0, -1, ""});
-}
+Sig Netlist::Eq(Sig a, Sig b) { return Binary(Op::kEq, a, b, 1, "a comparison"); }
 
-Sig Netlist::Lt(Sig a, Sig b) {
-  Same(a, b, "a comparison");
-  return Make(Node{Op::kLt, 1, {a.id, b.id}, 0, -1, ""});
-}
+Sig Netlist::Lt(Sig a, Sig b) { return Binary(Op::kLt, a, b, 1, "a comparison"); }
 
-Sig Netlist::Add(Sig a, Sig b) {
-  Same(a, b, "an addition");
-  return Make(Node{Op::kAdd, a.width, {a.id, b.id}, 0, -1, ""});
-}
+Sig Netlist::Add(Sig a, Sig b) { return Binary(Op::kAdd, a, b, a.width, "an addition"); }
 
-Sig Netlist::Sub(Sig a, Sig b) {
-  Same(a, b, "a subtraction");
-  return Make(Node{Op::kSub, a.width, {a.id, b.id}, 0, -1, ""});
-}
+Sig Netlist::Sub(Sig a, Sig b) { return Binary(Op::kSub, a, b, a.width, "a subtraction"); }
 
 Sig Netlist::Slice(Sig a, int low, int width) {
   if (low < 0 || width < 1 || low + width > At(a).width) {

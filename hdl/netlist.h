@@ -182,6 +182,7 @@ class Netlist {
 
  private:
   Sig Make(Node node);
+  Sig Binary(Op op, Sig a, Sig b, int width, const char* what);
   const Node& At(Sig s) const;
   void Same(Sig a, Sig b, const char* what) const;
 

@@ -76,15 +76,14 @@ class Printer {
   static std::size_t Idx(int id) { return static_cast<std::size_t>(id); }
   const Node& N(int id) const { return nodes_[Idx(id)]; }
 
+  // Marks a node live (its arguments follow from the work list) and the
+  // bits of it that are read.
   void Use(int id, std::uint64_t bits, std::vector<int>& work) {
     if (id < 0) return;
-    const std::uint64_t before = used_[Idx(id)];
     used_[Idx(id)] |= bits & Mask(N(id).width);
     if (!live_[Idx(id)]) {
       live_[Idx(id)] = true;
       work.push_back(id);
-    } else if (before != used_[Idx(id)]) {
-      // Bits newly used only matter for the report of unused bits.
     }
   }
 

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "hdl/design_files.h"
 #include "hdl/testbench.h"
 #include "hdl/vector_file.h"
 #include "rs_engine/rs_files.h"
@@ -20,20 +21,6 @@ namespace {
 
 using Words = std::vector<std::vector<std::uint64_t>>;
 
-// The file the wizard writes for `p` (a Verilog design: no bus ranges).
-std::string VectorText(const RsParameters& p) {
-  RsEngine engine(p);
-  engine.build_alog();
-  engine.build_gg();
-  LoadTestMessage(engine, 1);
-  engine.encode();
-  std::ostringstream out;
-  const DecoderVectorOptions options{p.Fast_Small == 1, false, false};
-  if (p.Enc_Dec == 1) WriteEncoderVectorFile(out, engine, false);
-  else if (p.Disc_Stream == 1) WriteDiscreteDecoderVectorFile(out, engine, options);
-  else WriteStreamingDecoderVectorFile(out, engine, options);
-  return out.str();
-}
 
 TEST(VectorFileTest, ReadsTheFilesTheWizardWrites) {
   const RsParameters code = testing::Code(4, 7, 4, 19);
