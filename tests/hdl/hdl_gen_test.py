@@ -172,7 +172,8 @@ class HdlGenTest(unittest.TestCase):
         self.assertRegex(out, r"^FAIL time \d+ signal rsout expected \d+ got \d+$")
 
     def test_the_other_files_are_the_same_with_and_without_hdl(self):
-        for args in (["--dvb"], ["-m", "5", "-n", "20", "-r", "6", "--no-vectors"]):
+        for args in (["--dvb"], ["-m", "5", "-n", "20", "-r", "6", "--no-vectors"],
+                     ["--dvb", "--decoder", "--erasures", "--streaming", "--half"]):
             with tempfile.TemporaryDirectory() as plain, tempfile.TemporaryDirectory() as hdl:
                 self.assertEqual(gen(args + ["rs.v"], plain)[0], 0)
                 self.assertEqual(gen(args + ["--hdl", "--testbench", "rs.v"], hdl)[0], 0)
