@@ -148,9 +148,11 @@ Netlist BuildDecoder(const std::string& module_name, const RsParameters& p,
   nl.Next(dsin_before, dsin);
   const Sig receiving = nl.Reg("receiving", 1);
   const Sig received = nl.Reg("received", cw);  // symbols taken of this codeword
+  // A core that can start a codeword every n clocks is always ready; the
+  // others count down the clocks until a start is allowed.
   const int iw = BitsFor(plan.interval);
-  const Sig wait = nl.Reg("wait", iw);  // clocks until a start is allowed
   const bool always_ready = plan.interval <= n;
+  const Sig wait = always_ready ? Sig{} : nl.Reg("wait", iw);
   const Sig ready = always_ready ? yes : nl.IsZero(wait);
   const Sig start = nl.Name(nl.And(nl.And(dsin, nl.Not(dsin_before)), nl.And(ready, nl.Not(receiving))),
                             "start");
@@ -160,9 +162,7 @@ Netlist BuildDecoder(const std::string& module_name, const RsParameters& p,
                                 "last_take");
   nl.Next(receiving, nl.Or(start, nl.And(receiving, nl.Not(last_take))));
   nl.Next(received, nl.Mux(take, nl.AddConst(position, 1), received));
-  if (always_ready) {
-    nl.Next(wait, wait);
-  } else {
+  if (!always_ready) {
     nl.Next(wait, nl.Mux(start, nl.Const(static_cast<std::uint64_t>(plan.interval - 1), iw),
                          nl.Mux(nl.IsZero(wait), wait, nl.Sub(wait, nl.Const(1, iw)))));
   }
@@ -191,13 +191,16 @@ Netlist BuildDecoder(const std::string& module_name, const RsParameters& p,
     const Sig locator = nl.Reg("locator", m);
     const Sig x = nl.Mux(start, nl.Const(static_cast<std::uint64_t>(f.Power(n - 1)), m), locator);
     nl.Next(locator, nl.GfMulConst(x, f.Power(-1)), take);
-    const Poly gamma = Registers(nl, "gamma", r + 1, m);
-    Poly base;
-    for (int i = 0; i <= r; ++i) base.push_back(i == 0 ? one : nl.Mux(start, zero, gamma[static_cast<std::size_t>(i)]));
-    for (int i = 0; i <= r; ++i) {
-      const Sig widened = i == 0 ? base[0] : nl.Xor(base[static_cast<std::size_t>(i)], nl.GfMul(x, base[static_cast<std::size_t>(i - 1)]));
-      gamma_in[static_cast<std::size_t>(i)] = nl.Mux(flag, widened, base[static_cast<std::size_t>(i)]);
-      nl.Next(gamma[static_cast<std::size_t>(i)], gamma_in[static_cast<std::size_t>(i)], take);
+    // Registers for x^1..x^r; the constant term is always 1.
+    Poly gamma{one};
+    for (int i = 1; i <= r; ++i) gamma.push_back(nl.Reg(Indexed("gamma", i), m));
+    Poly base{one};
+    for (int i = 1; i <= r; ++i) base.push_back(nl.Mux(start, zero, gamma[static_cast<std::size_t>(i)]));
+    for (int i = 1; i <= r; ++i) {
+      const std::size_t u = static_cast<std::size_t>(i);
+      const Sig widened = nl.Xor(base[u], nl.GfMul(x, base[u - 1]));
+      gamma_in[u] = nl.Mux(flag, widened, base[u]);
+      nl.Next(gamma[u], gamma_in[u], take);
     }
     const Sig erased = nl.Reg("erased", sw);
     const Sig overflow = nl.Reg("overflow", 1);
