@@ -356,6 +356,11 @@ TEST_P(FileFaultTest, LeavesTheOldFilesOrAWholeVariation) {
 INSTANTIATE_TEST_SUITE_P(Cases, FileFaultTest, ::testing::ValuesIn(Cases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
+std::size_t OpenDescriptors() {
+  return static_cast<std::size_t>(std::distance(fs::directory_iterator("/proc/self/fd"),
+                                                fs::directory_iterator()));
+}
+
 // A rename that fails part-way: the files already in place get their old
 // bytes back.
 TEST(FileBatchTest, FailedRenamePutsTheEarlierFilesBack) {
@@ -363,6 +368,7 @@ TEST(FileBatchTest, FailedRenamePutsTheEarlierFilesBack) {
   const fs::path& dir = work.path();
   Old(dir, "rs.vec", "old vectors\n");
   const Snapshot before = Take(dir);
+  const std::size_t descriptors = OpenDescriptors();
   PosixFileSystem files;
   const auto batch = files.StartBatch();
   const auto text = [](const char* bytes) { return [bytes](std::ostream& out) { out << bytes; }; };
@@ -375,6 +381,27 @@ TEST(FileBatchTest, FailedRenamePutsTheEarlierFilesBack) {
   EXPECT_EQ(failure->outcome.failure, WriteOutcome::Failure::kWrite);
   fs::remove_all(dir / "rs.cnx");
   EXPECT_EQ(Take(dir), before) << "old bytes back, no temporary file or second name left";
+  EXPECT_EQ(OpenDescriptors(), descriptors) << "staged files are closed";
+}
+
+// A batch given up before its commit (a later file of the run failed)
+// leaves the directory and the process as they were.
+TEST(FileBatchTest, AbandonedBatchLeavesNothingOpenOrWritten) {
+  TempDir work;
+  const fs::path& dir = work.path();
+  Old(dir, "rs.vec", "old vectors\n");
+  const Snapshot before = Take(dir);
+  const std::size_t descriptors = OpenDescriptors();
+  {
+    PosixFileSystem files;
+    const auto batch = files.StartBatch();
+    for (const char* name : {"rs.vec", "rs.cnx", "inv_8_285.hex"}) {
+      ASSERT_TRUE(batch->Stage((dir / name).string(), [](std::ostream& out) { out << "new\n"; })
+                      .ok());
+    }
+  }
+  EXPECT_EQ(Take(dir), before);
+  EXPECT_EQ(OpenDescriptors(), descriptors);
 }
 
 #if defined(__SANITIZE_ADDRESS__)
