@@ -168,7 +168,6 @@ struct Staged {
   std::string target;    // as the caller named it
   std::string resolved;  // the file that is replaced
   std::string temporary;  // the staged bytes; empty when rewritten in place
-  int temporary_fd = -1;  // open until its bytes are known to be on disk
   std::string backup;     // a second name of the old file while committing
   bool existed = false;
   // Rewriting in place: the new bytes, and the old ones they cover.
@@ -176,6 +175,8 @@ struct Staged {
   std::string data;
   std::string saved;
   off_t old_size = 0;
+  // The temporary until its bytes are known to be on disk; the old file
+  // while it is rewritten in place.
   int fd = -1;
 };
 
@@ -271,17 +272,17 @@ WriteOutcome PosixFileBatch::Stage(const std::string& path,
     return Failed(Failure::kWrite, error);
   }
   StartWriteback(fd);
-  file.temporary_fd = fd;
+  file.fd = fd;
   file.data.clear();  // the bytes are in the temporary file
   files_.push_back(std::move(file));
   return {};
 }
 
 int PosixFileBatch::SyncTemporary(Staged& file) {
-  if (file.temporary_fd < 0) return 0;
-  int error = Sync(file.temporary_fd);
-  if (::close(file.temporary_fd) != 0 && error == 0) error = errno;
-  file.temporary_fd = -1;
+  if (file.in_place || file.fd < 0) return 0;
+  int error = Sync(file.fd);
+  if (::close(file.fd) != 0 && error == 0) error = errno;
+  file.fd = -1;
   return error;
 }
 
@@ -382,7 +383,6 @@ std::optional<FileFailure> PosixFileBatch::Commit() {
 
 void PosixFileBatch::Discard() {
   for (Staged& file : files_) {
-    if (file.temporary_fd >= 0) ::close(file.temporary_fd);
     if (!file.temporary.empty()) ::unlink(file.temporary.c_str());
     if (!file.backup.empty()) ::unlink(file.backup.c_str());
     if (file.fd >= 0) ::close(file.fd);
