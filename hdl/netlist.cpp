@@ -59,7 +59,7 @@ void Netlist::Same(Sig a, Sig b, const char* what) const {
 }
 
 Sig Netlist::Input(const std::string& name, int width, int low) {
-  Node node{Op::kInput, width == 0 ? 1 : width, {}, 0, static_cast<int>(ports_.size()), name};
+  Node node{Op::kInput, width == 0 ? 1 : width, {}, 0, static_cast<int>(ports_.size()), name, true};
   const Sig s = Make(node);
   ports_.push_back(Port{name, false, width, low, s.id});
   return s;
@@ -98,11 +98,15 @@ void Netlist::SetClockEnable(Sig enable) {
 
 Sig Netlist::Const(std::uint64_t value, int width) {
   if (width < 64) value &= (std::uint64_t{1} << width) - 1;
-  return Make(Node{Op::kConst, width, {}, value, -1, ""});
+  return Make(Node{Op::kConst, width, {}, value, -1, "", true});
 }
 
 Sig Netlist::Reg(const std::string& name, int width, std::uint64_t init) {
-  return Make(Node{Op::kReg, width, {}, init, -1, name});
+  return Make(Node{Op::kReg, width, {}, init, -1, name, true});
+}
+
+Sig Netlist::DataReg(const std::string& name, int width) {
+  return Make(Node{Op::kReg, width, {}, 0, -1, name, false});
 }
 
 void Netlist::Next(Sig reg, Sig next, Sig enable) {
@@ -119,7 +123,7 @@ void Netlist::Next(Sig reg, Sig next, Sig enable) {
 
 int Netlist::Memory(const std::string& name, int width, int depth) {
   if (depth < 1) throw std::logic_error("netlist: memory without words");
-  memories_.push_back(hdl::Memory{name, width, depth, -1, -1, -1});
+  memories_.push_back(hdl::Memory{name, width, depth, -1, -1, -1, {}});
   return static_cast<int>(memories_.size()) - 1;
 }
 
@@ -134,18 +138,26 @@ void Netlist::MemWrite(int memory, Sig address, Sig data, Sig enable) {
   mem.write_enable = enable.id;
 }
 
+int Netlist::TableMemory(const std::string& name, const std::vector<std::uint64_t>& table, int width,
+                         int depth) {
+  if (static_cast<int>(table.size()) > depth) throw std::logic_error("netlist: table longer than its memory");
+  const int memory = Memory(name, width, depth);
+  memories_.back().init = table;
+  return memory;
+}
+
 Sig Netlist::MemRead(int memory, Sig address) {
   const hdl::Memory& mem = memories_.at(static_cast<std::size_t>(memory));
   At(address);
-  return Make(Node{Op::kMemRead, mem.width, {address.id}, 0, memory, ""});
+  return Make(Node{Op::kMemRead, mem.width, {address.id}, 0, memory, "", true});
 }
 
 Sig Netlist::Binary(Op op, Sig a, Sig b, int width, const char* what) {
   Same(a, b, what);
-  return Make(Node{op, width, {a.id, b.id}, 0, -1, ""});
+  return Make(Node{op, width, {a.id, b.id}, 0, -1, "", true});
 }
 
-Sig Netlist::Not(Sig a) { return Make(Node{Op::kNot, At(a).width, {a.id}, 0, -1, ""}); }
+Sig Netlist::Not(Sig a) { return Make(Node{Op::kNot, At(a).width, {a.id}, 0, -1, "", true}); }
 
 Sig Netlist::And(Sig a, Sig b) { return Binary(Op::kAnd, a, b, a.width, "AND"); }
 
@@ -156,7 +168,7 @@ Sig Netlist::Xor(Sig a, Sig b) { return Binary(Op::kXor, a, b, a.width, "XOR"); 
 Sig Netlist::Mux(Sig select, Sig if_one, Sig if_zero) {
   if (At(select).width != 1) throw std::logic_error("netlist: a select must be one bit");
   Same(if_one, if_zero, "a multiplexer");
-  return Make(Node{Op::kMux, if_one.width, {select.id, if_one.id, if_zero.id}, 0, -1, ""});
+  return Make(Node{Op::kMux, if_one.width, {select.id, if_one.id, if_zero.id}, 0, -1, "", true});
 }
 
 Sig Netlist::Eq(Sig a, Sig b) { return Binary(Op::kEq, a, b, 1, "a comparison"); }
@@ -172,12 +184,12 @@ Sig Netlist::Slice(Sig a, int low, int width) {
     throw std::logic_error("netlist: slice outside its value");
   }
   if (low == 0 && width == a.width) return a;
-  return Make(Node{Op::kSlice, width, {a.id}, static_cast<std::uint64_t>(low), -1, ""});
+  return Make(Node{Op::kSlice, width, {a.id}, static_cast<std::uint64_t>(low), -1, "", true});
 }
 
 Sig Netlist::Concat(const std::vector<Sig>& high_to_low) {
   if (high_to_low.size() == 1) return high_to_low.front();
-  Node node{Op::kConcat, 0, {}, 0, -1, ""};
+  Node node{Op::kConcat, 0, {}, 0, -1, "", true};
   for (const Sig& s : high_to_low) {
     node.width += At(s).width;
     node.args.push_back(s.id);
@@ -193,7 +205,7 @@ Sig Netlist::Resize(Sig a, int width) {
 
 Sig Netlist::ReduceOr(Sig a) {
   if (At(a).width == 1) return a;
-  return Make(Node{Op::kReduceOr, 1, {a.id}, 0, -1, ""});
+  return Make(Node{Op::kReduceOr, 1, {a.id}, 0, -1, "", true});
 }
 
 Sig Netlist::GfMulConst(Sig a, int constant) {
@@ -202,13 +214,13 @@ Sig Netlist::GfMulConst(Sig a, int constant) {
     throw std::logic_error("netlist: GF constant outside the field");
   }
   if (constant == 1) return a;
-  return Make(Node{Op::kGfMulConst, m(), {a.id}, static_cast<std::uint64_t>(constant), -1, ""});
+  return Make(Node{Op::kGfMulConst, m(), {a.id}, static_cast<std::uint64_t>(constant), -1, "", true});
 }
 
 Sig Netlist::GfMul(Sig a, Sig b) {
   Same(a, b, "a GF multiplier");
   if (a.width != m()) throw std::logic_error("netlist: GF operand of the wrong width");
-  return Make(Node{Op::kGfMul, m(), {a.id, b.id}, 0, -1, ""});
+  return Make(Node{Op::kGfMul, m(), {a.id, b.id}, 0, -1, "", true});
 }
 
 Sig Netlist::XorAll(const std::vector<Sig>& values, int width) {
@@ -235,7 +247,7 @@ Sig Netlist::Rom(Sig address, const std::vector<std::uint64_t>& table, int width
     tables_.push_back(table);
     index = static_cast<int>(tables_.size()) - 1;
   }
-  return Make(Node{Op::kRom, width, {address.id}, 0, index, ""});
+  return Make(Node{Op::kRom, width, {address.id}, 0, index, "", true});
 }
 
 Sig Netlist::GfInverse(Sig a) {
@@ -247,6 +259,18 @@ Sig Netlist::GfInverse(Sig a) {
   return Rom(a, table, m());
 }
 
+Sig Netlist::GfInverseRegistered(Sig a) {
+  if (At(a).width != m()) throw std::logic_error("netlist: GF operand of the wrong width");
+  if (inverse_memory_ < 0) {
+    std::vector<std::uint64_t> table(static_cast<std::size_t>(field_.size()));
+    for (int i = 0; i < field_.size(); ++i) {
+      table[static_cast<std::size_t>(i)] = static_cast<std::uint64_t>(field_.Inverse(i));
+    }
+    inverse_memory_ = TableMemory("inverse", table, m(), field_.size());
+  }
+  return MemRead(inverse_memory_, a);
+}
+
 Sig Netlist::Name(Sig value, const std::string& name) {
   Node& node = nodes_.at(static_cast<std::size_t>(value.id));
   if (node.name.empty() && node.op != Op::kConst) {
@@ -254,7 +278,7 @@ Sig Netlist::Name(Sig value, const std::string& name) {
     return value;
   }
   // Already named (a port, a register) or a constant: a named copy.
-  Sig copy = Make(Node{Op::kSlice, value.width, {value.id}, 0, -1, name});
+  Sig copy = Make(Node{Op::kSlice, value.width, {value.id}, 0, -1, name, true});
   return copy;
 }
 
@@ -265,7 +289,9 @@ void Netlist::Check() const {
     }
   }
   for (const hdl::Memory& mem : memories_) {
-    if (mem.write_data < 0) throw std::logic_error("netlist: memory " + mem.name + " is never written");
+    if (mem.write_data < 0 && mem.init.empty()) {
+      throw std::logic_error("netlist: memory " + mem.name + " is never written");
+    }
   }
   for (const Port& port : ports_) {
     if (port.node < 0) throw std::logic_error("netlist: output " + port.name + " shows nothing");

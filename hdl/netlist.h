@@ -53,6 +53,7 @@ struct Node {
                             // kSlice: lowest bit; kGfMulConst: the constant
   int index = -1;           // kInput: port; kMemRead: memory; kRom: table
   std::string name;         // ports, registers and named wires
+  bool reset = true;        // kReg: false for a data register the reset leaves alone
 };
 
 // A register's next value: taken at an edge where `enable` (if any) is high.
@@ -65,9 +66,10 @@ struct Memory {
   std::string name;
   int width = 0;
   int depth = 0;
-  int write_address = -1;
+  int write_address = -1;  // all three -1: a table without a write port
   int write_data = -1;
   int write_enable = -1;
+  std::vector<std::uint64_t> init;  // power-up words, zeros beyond (and when empty)
 };
 
 // A port as the wizard information file records it: width 0 is a single
@@ -122,6 +124,10 @@ class Netlist {
   // A register, `init` at power-up and after reset; give it its next value
   // with Next once that value has been built.
   Sig Reg(const std::string& name, int width, std::uint64_t init = 0);
+  // A data register: like Reg, but the reset leaves it as it is. For values
+  // every stage loads before it reads them, so that synthesis may pack them
+  // into shift registers and distributed memory.
+  Sig DataReg(const std::string& name, int width);
   void Next(Sig reg, Sig next, Sig enable = {});
   // A memory without reset, all zeros at power-up; one write port and
   // registered read ports (BRAM-friendly).
@@ -129,6 +135,9 @@ class Netlist {
   void MemWrite(int memory, Sig address, Sig data, Sig enable);
   // The word at `address` as it was at the previous edge.
   Sig MemRead(int memory, Sig address);
+  // A read-only memory holding `table` (zeros beyond it), read through
+  // MemRead: a block RAM with its contents where the part has one.
+  int TableMemory(const std::string& name, const std::vector<std::uint64_t>& table, int width, int depth);
 
   // ---- Logic ----
   Sig Not(Sig a);
@@ -160,6 +169,9 @@ class Netlist {
   Sig XorAll(const std::vector<Sig>& values, int width);
   // Inverse of a (0 for 0), a look-up table of constants.
   Sig GfInverse(Sig a);
+  // Inverse of a as it was at the previous edge: a registered read of the
+  // field's inverse table, which maps to block RAM.
+  Sig GfInverseRegistered(Sig a);
   // A constant table indexed by `address`; entries beyond it read 0.
   Sig Rom(Sig address, const std::vector<std::uint64_t>& table, int width);
 
@@ -197,6 +209,7 @@ class Netlist {
   int reset_ = -1;
   int clock_enable_ = -1;
   int inverse_table_ = -1;
+  int inverse_memory_ = -1;
 };
 
 }  // namespace codexel::hdl

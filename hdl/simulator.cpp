@@ -20,6 +20,7 @@ Simulator::Simulator(const Netlist& netlist) : netlist_(netlist) {
   }
   for (const Memory& mem : netlist.memories()) {
     memories_.emplace_back(static_cast<std::size_t>(mem.depth), 0);
+    for (std::size_t k = 0; k < mem.init.size(); ++k) memories_.back()[k] = mem.init[k] & Mask(mem.width);
   }
   inputs_.assign(netlist.ports().size(), 0);
 }
@@ -104,6 +105,7 @@ void Simulator::Step() {
     }
     for (std::size_t k = 0; k < memories_.size(); ++k) {
       const Memory& mem = netlist_.memories()[k];
+      if (mem.write_enable < 0) continue;
       const std::uint64_t address = Value(mem.write_address);
       if (Value(mem.write_enable) && address < memories_[k].size()) {
         memories_[k][static_cast<std::size_t>(address)] = Value(mem.write_data);
@@ -112,7 +114,7 @@ void Simulator::Step() {
   }
   for (std::size_t i = 0; i < nodes.size(); ++i) {
     if (nodes[i].op != Op::kReg) continue;
-    if (reset) {
+    if (reset && nodes[i].reset) {
       state_[i] = nodes[i].value & Mask(nodes[i].width);
     } else if (enabled) {
       const RegNext& rn = netlist_.reg_next(static_cast<int>(i));

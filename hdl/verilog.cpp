@@ -277,7 +277,13 @@ class Printer {
           << "  integer init_" << mem.name << ";\n"
           << "  initial begin\n    for (init_" << mem.name << " = 0; init_" << mem.name << " < "
           << mem.depth << "; init_" << mem.name << " = init_" << mem.name << " + 1)\n      mem_"
-          << mem.name << "[init_" << mem.name << "] = " << Literal(0, mem.width) << ";\n  end\n";
+          << mem.name << "[init_" << mem.name << "] = " << Literal(0, mem.width) << ";\n";
+      for (std::size_t w = 0; w < mem.init.size(); ++w) {
+        if (mem.init[w] & Mask(mem.width)) {
+          out << "    mem_" << mem.name << '[' << w << "] = " << Literal(mem.init[w], mem.width) << ";\n";
+        }
+      }
+      out << "  end\n";
     }
     for (std::size_t i = 0; i < nodes_.size(); ++i) {
       if (!live_[i] || nodes_[i].op == Op::kReg || nodes_[i].op == Op::kMemRead) continue;
@@ -288,10 +294,16 @@ class Printer {
   void PrintAlways(std::ostream& out) {
     const std::string clock = nl_.ports()[Idx(N(nl_.clock()).index)].name;
     const std::string ce = nl_.clock_enable() >= 0 ? names_[Idx(nl_.clock_enable())] : "";
-    std::vector<std::size_t> regs;
+    std::vector<std::size_t> regs, data_regs;
     for (std::size_t i = 0; i < nodes_.size(); ++i) {
-      if (live_[i] && nodes_[i].op == Op::kReg) regs.push_back(i);
+      if (live_[i] && nodes_[i].op == Op::kReg) (nodes_[i].reset ? regs : data_regs).push_back(i);
     }
+    const auto print_next = [&](std::size_t i, const std::string& indent) {
+      const RegNext& rn = nl_.reg_next(static_cast<int>(i));
+      out << indent;
+      if (rn.enable >= 0) out << "if (" << names_[Idx(rn.enable)] << ") ";
+      out << names_[i] << " <= " << names_[Idx(rn.next)] << ";\n";
+    };
     if (!regs.empty()) {
       out << "\n  always @(posedge " << clock << ") begin\n";
       std::string indent = "    ";
@@ -306,13 +318,16 @@ class Printer {
         out << "    if (" << ce << ") begin\n";
         indent = "      ";
       }
-      for (std::size_t i : regs) {
-        const RegNext& rn = nl_.reg_next(static_cast<int>(i));
-        out << indent;
-        if (rn.enable >= 0) out << "if (" << names_[Idx(rn.enable)] << ") ";
-        out << names_[i] << " <= " << names_[Idx(rn.next)] << ";\n";
-      }
+      for (std::size_t i : regs) print_next(i, indent);
       if (indent.size() > 4) out << "    end\n";
+      out << "  end\n";
+    }
+    // Data registers: loaded before they are read, so the reset leaves them.
+    if (!data_regs.empty()) {
+      out << "\n  always @(posedge " << clock << ") begin\n";
+      if (!ce.empty()) out << "    if (" << ce << ") begin\n";
+      for (std::size_t i : data_regs) print_next(i, ce.empty() ? "    " : "      ");
+      if (!ce.empty()) out << "    end\n";
       out << "  end\n";
     }
     const auto& memories = nl_.memories();
@@ -320,9 +335,11 @@ class Printer {
       if (!mem_live_[k]) continue;
       const Memory& mem = memories[k];
       out << "\n  always @(posedge " << clock << ") begin\n"
-          << "    if (" << (ce.empty() ? "1'b1" : ce) << ") begin\n"
-          << "      if (" << names_[Idx(mem.write_enable)] << ") mem_" << mem.name << '['
-          << names_[Idx(mem.write_address)] << "] <= " << names_[Idx(mem.write_data)] << ";\n";
+          << "    if (" << (ce.empty() ? "1'b1" : ce) << ") begin\n";
+      if (mem.write_enable >= 0) {
+        out << "      if (" << names_[Idx(mem.write_enable)] << ") mem_" << mem.name << '['
+            << names_[Idx(mem.write_address)] << "] <= " << names_[Idx(mem.write_data)] << ";\n";
+      }
       for (std::size_t i = 0; i < nodes_.size(); ++i) {
         if (live_[i] && nodes_[i].op == Op::kMemRead && nodes_[i].index == static_cast<int>(k)) {
           out << "      " << names_[i] << " <= mem_" << mem.name << '[' << Arg(nodes_[i], 0) << "];\n";
