@@ -121,4 +121,22 @@ std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const W
   return files;
 }
 
+bool CoreLanguageAvailable(const std::string& extension) { return extension == ".v"; }
+
+std::vector<std::string> CoreFilePaths(const std::string& design_directory, const std::string& design_base_name,
+                                       const std::string& extension, bool testbench) {
+  std::vector<std::string> paths{design_directory + design_base_name + extension};
+  if (testbench) paths.push_back(TestbenchPath(design_directory, design_base_name));
+  return paths;
+}
+
+std::vector<DesignFile> MakeCoreFiles(const RsParameters& parameters, const WizardInfoModel& model,
+                                      const std::string& design_directory, const std::string& design_base_name,
+                                      const std::string& extension, bool testbench) {
+  if (extension == ".v") {
+    return MakeVerilogFiles(parameters, model, design_directory, design_base_name, testbench);
+  }
+  throw std::invalid_argument("the core has no back end for a '" + extension + "' design file");
+}
+
 }  // namespace codexel::hdl

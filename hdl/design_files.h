@@ -36,4 +36,19 @@ std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const W
                                          const std::string& design_directory,
                                          const std::string& design_base_name, bool testbench);
 
+// Whether the core can be printed for a design path with this extension
+// (".v"; ".vhd" once its back end exists).
+bool CoreLanguageAvailable(const std::string& extension);
+
+// The paths MakeCoreFiles writes, in its order.
+std::vector<std::string> CoreFilePaths(const std::string& design_directory, const std::string& design_base_name,
+                                       const std::string& extension, bool testbench);
+
+// The core's files for the design "<directory><base name><extension>", in
+// the design's language. Throws std::invalid_argument for a language
+// without a back end, and what the language's maker throws.
+std::vector<DesignFile> MakeCoreFiles(const RsParameters& parameters, const WizardInfoModel& model,
+                                      const std::string& design_directory, const std::string& design_base_name,
+                                      const std::string& extension, bool testbench);
+
 }  // namespace codexel::hdl
