@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "hdl/rs_core.h"
-#include "hdl/rs_decoder.h"
+#include "hdl/decoder_plan.h"
 #include "hdl/testbench.h"
 #include "hdl/vector_file.h"
 #include "hdl/verilog.h"

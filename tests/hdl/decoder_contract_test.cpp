@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "hdl/rs_core.h"
-#include "hdl/rs_decoder.h"
+#include "hdl/decoder_plan.h"
 #include "hdl/simulator.h"
 #include "hdl/verilog.h"
 #include "rs_engine/rs_engine.h"
@@ -62,7 +62,7 @@ struct Sent {
   std::vector<int> codeword, received, erased;  // c[0..n-1]
   int changed = 0;                      // symbols the errors and erasures altered
   bool within = false, bypass = false;
-  long last_edge = 0;
+  long last_edge = 0;  // counted in edges the core takes (dsout high)
 };
 
 class Traffic {
@@ -113,7 +113,7 @@ class Traffic {
       }
       const bool bypass = remaining == p_.n ? current.bypass : Chance(0.5);
       Clock(dsin, !stall, symbol, bypass, erase, false);
-      if (!stall && remaining > 0 && --remaining == 0) queue_.back().last_edge = edge_ - 1;
+      if (!stall && remaining > 0 && --remaining == 0) queue_.back().last_edge = taken_ - 1;
     }
     if (sent_count < words || !queue_.empty()) Problem("not every codeword came out");
     return problems_;
@@ -187,6 +187,7 @@ class Traffic {
     if (dsout && !reset) Observe(valid != 0, static_cast<int>(rsout), static_cast<int>(numerr), fail != 0);
     sim_.Step();
     ++edge_;
+    if (dsout || reset) ++taken_;
   }
 
   void Observe(bool valid, int symbol, int numerr, bool fail) {
@@ -199,7 +200,10 @@ class Traffic {
       out_numerr_ = numerr;
       out_fail_ = fail;
       if (queue_.empty()) return Problem("a codeword came out that was never taken");
-      const long waited = edge_ - queue_.front().last_edge;
+      const long waited = taken_ - queue_.front().last_edge;
+      // The first symbol is loaded `latency` edges after the last one was
+      // taken and sampled at the next edge.
+      if (waited != plan_.latency + 1) Problem("latency " + std::to_string(waited - 1) + ", not the plan's");
       if (waited + 1 > plan_.latency_bound) Problem("latency " + std::to_string(waited) + " over the bound");
     } else if (numerr != out_numerr_ || fail != out_fail_) {
       Problem("numerr or decfail changed inside a codeword");
@@ -240,6 +244,7 @@ class Traffic {
   int out_numerr_ = 0;
   bool out_fail_ = false;
   long edge_ = 0;
+  long taken_ = 0;  // edges with dsout high: the core's clocks
   std::vector<std::string> problems_;
   std::vector<std::uint64_t> trace_;
 };
