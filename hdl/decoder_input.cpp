@@ -71,16 +71,18 @@ InputStage BuildInput(Netlist& nl, const DecoderPlan& plan, const RsParameters& 
     const Sig folded = nl.Xor(nl.Mux(start, zero, nl.GfMulConst(s, f.Power(b + j))), rsin);
     nl.Next(s, folded, take);
     in.syndromes.push_back(folded);
+    in.syndrome_regs.push_back(s);
   }
   const Sig bypass_reg = nl.DataReg("bypass_in", 1);
   in.bypass = nl.Mux(start, bypass, bypass_reg);
   nl.Next(bypass_reg, in.bypass, start);
+  in.bypass_reg = bypass_reg;
 
   // Erasures: the flagged count (at most r kept, more is an overflow) and
   // the locator X = alpha^j of each flagged c[j]; the first symbol is c[n-1].
   const int sw = BitsFor(r + 1);
-  in.erased = nl.Zero(sw);
-  in.overflow = nl.Zero(1);
+  in.erased = in.erased_reg = nl.Zero(sw);
+  in.overflow = in.overflow_reg = nl.Zero(1);
   in.gamma.assign(static_cast<std::size_t>(r + 1), zero);
   in.gamma[0] = one;
   if (plan.erasures) {
@@ -96,6 +98,8 @@ InputStage BuildInput(Netlist& nl, const DecoderPlan& plan, const RsParameters& 
     in.overflow = nl.Or(nl.And(nl.Not(start), overflow), nl.And(erasure_flag, full));
     nl.Next(erased, in.erased, take);
     nl.Next(overflow, in.overflow, take);
+    in.erased_reg = erased;
+    in.overflow_reg = overflow;
     if (plan.folded) {
       // Two banks of a power of two at least r words each.
       const int aw = BitsFor(r - 1);
@@ -103,6 +107,7 @@ InputStage BuildInput(Netlist& nl, const DecoderPlan& plan, const RsParameters& 
       const Sig bank = nl.Reg("erasure_bank", 1);
       in.erasure_bank = nl.Mux(start, nl.Not(bank), bank);
       nl.Next(bank, in.erasure_bank);
+      in.erasure_bank_reg = bank;
       nl.MemWrite(in.erasure_memory, nl.Concat({in.erasure_bank, nl.Resize(erased_base, aw)}), x,
                   nl.And(take, kept));
     } else {

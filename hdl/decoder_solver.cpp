@@ -8,8 +8,9 @@
 //   sweep B   Lambda_i += factor B_(i-1); B_i = Lambda_i, or B_(i-1)
 //                                                             (groups clocks)
 // An iteration k < s (s erasures) is an erasure instead: Lambda and B become
-// (1 + X_k x) Lambda. Then r sweeps of A give Omega_0 .. Omega_(r-1), which
-// take B's registers. The syndromes sit in a ring that turns once an
+// (1 + X_k x) Lambda. Then r sweeps of A give Omega_0 .. Omega_(r-1), each
+// over the groups up to coefficient k, and take B's registers (B is done
+// with by then). The syndromes sit in a ring that turns once an
 // iteration, so S_(k-i) is always ring_i (zero for i > k). Every multiplier
 // operand comes from a register through a multiplexer steered by registered
 // phase flags, and every product ends in a register or the accumulator.
@@ -32,46 +33,97 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   const int lanes = plan.lanes, groups = plan.groups;
   const Sig zero = nl.Zero(m);
   const Sig one = nl.Const(1, m);
-  const Sig go = in.last_take;
+  // One edge after the last symbol: the syndromes and the facts are then
+  // registers, which the ring and the facts load directly.
+  const Sig go = nl.Reg("solver_go", 1);
+  nl.Next(go, in.last_take);
 
-  // ---- Sequencing: phase flags and counters, all registers ----
+  // ---- Sequencing of the select clock: phase flags and counters ----
+  // Each clock selects a group's operands into registers; the multipliers
+  // work on them the clock after (the "mul" copies of the flags).
   const int gw = BitsFor(groups - 1);
   const int kw = BitsFor(r - 1);
   const Sig sweep_a = nl.Reg("sweep_a", 1);
   const Sig factor_clock = nl.Reg("factor_clock", 1);
   const Sig sweep_b = nl.Reg("sweep_b", 1);
   const Sig evaluating = nl.Reg("evaluating", 1);  // the Omega sweeps
-  const Sig store = nl.Reg("omega_store", 1);      // Omega_k complete in the accumulator
-  const Sig last_store = nl.Reg("last_store", 1);
-  const Sig done = nl.Reg("solver_done", 1);
   const Sig group = nl.Reg("group", gw);
   const Sig k = nl.Reg("iteration", kw);
-  const Sig last_group = nl.EqConst(group, static_cast<std::uint64_t>(groups - 1));
+  // The group's first coefficient index.
+  const int bw = BitsFor(groups * lanes);
+  const Sig base = nl.DataReg("group_base", bw);
+  const Sig kb = nl.Resize(k, bw);
+  // A sweep ends with its last group; Omega_k's with the group holding
+  // coefficient k (Lambda_j S_(k-j) is zero for j > k), k's quotient by the
+  // lanes, counted beside k.
+  const Sig k_group = nl.Reg("k_group", gw);
+  const Sig k_lane = nl.Reg("k_lane", BitsFor(lanes - 1));
+  const Sig last_group = nl.Mux(evaluating, nl.Eq(group, k_group),
+                                nl.EqConst(group, static_cast<std::uint64_t>(groups - 1)));
   const Sig last_k = nl.EqConst(k, static_cast<std::uint64_t>(r - 1));
   const Sig a_end = nl.And(sweep_a, last_group);
   const Sig b_end = nl.And(sweep_b, last_group);
   const Sig omega_end = nl.And(a_end, evaluating);
-  nl.Next(sweep_a, nl.Or(go, nl.Or(b_end, nl.And(sweep_a, nl.Not(nl.And(last_group, nl.Or(nl.Not(evaluating), last_k)))))));
-  nl.Next(factor_clock, nl.And(nl.Not(go), nl.And(a_end, nl.Not(evaluating))));
-  nl.Next(sweep_b, nl.And(nl.Not(go), nl.Or(factor_clock, nl.And(sweep_b, nl.Not(last_group)))));
-  nl.Next(evaluating, nl.And(nl.Not(go), nl.Or(nl.And(b_end, last_k), nl.And(evaluating, nl.Not(last_store)))));
-  nl.Next(store, nl.And(nl.Not(go), omega_end));
-  nl.Next(last_store, nl.And(nl.Not(go), nl.And(omega_end, last_k)));
-  nl.Next(done, nl.And(nl.Not(go), last_store));
+  const Sig idle = nl.Not(go);
+  // With one group, sweep B writes Lambda as the next sweep A would select
+  // it: a clock between them.
+  Sig next_a = b_end;
+  if (groups == 1) {
+    next_a = nl.Reg("sweep_gap", 1);
+    nl.Next(next_a, nl.And(idle, b_end));
+  }
+  nl.Next(sweep_a, nl.Or(go, nl.Or(next_a, nl.And(sweep_a, nl.Not(nl.And(last_group, nl.Or(nl.Not(evaluating), last_k)))))));
+  nl.Next(factor_clock, nl.And(idle, nl.And(a_end, nl.Not(evaluating))));
+  nl.Next(sweep_b, nl.And(idle, nl.Or(factor_clock, nl.And(sweep_b, nl.Not(last_group)))));
   const Sig counting = nl.Or(sweep_a, sweep_b);
   nl.Next(group, nl.Mux(nl.Or(go, nl.Or(factor_clock, last_group)), nl.Zero(gw),
                         nl.Mux(counting, nl.AddConst(group, 1), group)));
+  nl.Next(base, nl.Mux(nl.Or(go, nl.Or(factor_clock, last_group)), nl.Zero(bw),
+                       nl.Mux(counting, nl.AddConst(base, static_cast<std::uint64_t>(lanes)), base)));
   const Sig next_k = nl.Or(nl.And(b_end, nl.Not(last_k)), nl.And(omega_end, nl.Not(last_k)));
-  nl.Next(k, nl.Mux(nl.Or(go, nl.And(b_end, last_k)), nl.Zero(kw), nl.Mux(next_k, nl.AddConst(k, 1), k)));
+  const Sig k_restart = nl.Or(go, nl.And(b_end, last_k));
+  nl.Next(k, nl.Mux(k_restart, nl.Zero(kw), nl.Mux(next_k, nl.AddConst(k, 1), k)));
+  const Sig lane_wrap = nl.EqConst(k_lane, static_cast<std::uint64_t>(lanes - 1));
+  nl.Next(k_lane, nl.Mux(nl.Or(k_restart, lane_wrap), nl.Zero(k_lane.width), nl.AddConst(k_lane, 1)),
+          nl.Or(k_restart, next_k));
+  nl.Next(k_group, nl.Mux(k_restart, nl.Zero(gw), nl.AddConst(k_group, 1)),
+          nl.Or(k_restart, nl.And(next_k, lane_wrap)));
+
+  // ---- The multiply clock's flags ----
+  const Sig mul_a = nl.Reg("mul_a", 1);
+  const Sig mul_first = nl.Reg("mul_first", 1);  // the sweep's first group: the accumulator starts
+  const Sig mul_f = nl.Reg("mul_factor", 1);
+  const Sig mul_b = nl.Reg("mul_b", 1);
+  const Sig mul_group = nl.DataReg("mul_group", gw);
+  const Sig omega_done = nl.Reg("omega_done", 1);  // Omega_k's last group multiplied
+  const Sig store = nl.Reg("omega_store", 1);      // Omega_k complete in the accumulator
+  const Sig last_store = nl.Reg("last_store", 1);
+  const Sig last_done = nl.Reg("last_omega_done", 1);
+  const Sig done = nl.Reg("solver_done", 1);
+  nl.Next(mul_a, nl.And(idle, sweep_a));
+  nl.Next(mul_first, nl.And(idle, nl.And(sweep_a, nl.IsZero(group))));
+  nl.Next(mul_f, nl.And(idle, factor_clock));
+  nl.Next(mul_b, nl.And(idle, sweep_b));
+  nl.Next(mul_group, group);
+  nl.Next(omega_done, nl.And(idle, omega_end));
+  nl.Next(store, nl.And(idle, omega_done));
+  nl.Next(last_done, nl.And(idle, nl.And(omega_end, last_k)));
+  nl.Next(last_store, nl.And(idle, last_done));
+  nl.Next(done, nl.And(idle, last_store));
+  nl.Next(evaluating, nl.And(idle, nl.Or(nl.And(b_end, last_k), nl.And(evaluating, nl.Not(last_store)))));
+  // Omega_k goes to B_k two clocks after its sweep's last select.
+  const Sig k1 = Staged(nl, "omega_k1", Sig{}, k);
+  const Sig omega_index = Staged(nl, "omega_k2", Sig{}, k1);
 
   // ---- Codeword facts ----
   const int lw = BitsFor(4 * r + 2);
-  const Sig erased = Staged(nl, "solver_erased", go, nl.Resize(in.erased, lw));
-  const Sig overflow = Staged(nl, "solver_overflow", go, in.overflow);
-  const Sig bypass = Staged(nl, "solver_bypass", go, in.bypass);
+  const Sig erased = Staged(nl, "solver_erased", go, nl.Resize(in.erased_reg, lw));
+  const Sig overflow = Staged(nl, "solver_overflow", go, in.overflow_reg);
+  const Sig bypass = Staged(nl, "solver_bypass", go, in.bypass_reg);
   const Sig length = nl.DataReg("length", lw);
   const Sig kk = nl.Resize(k, lw);
-  const Sig erasing = nl.Lt(kk, erased);
+  // An iteration k < s is an erasure's; decided as its factor is selected.
+  const Sig erasing = Staged(nl, "erasing", factor_clock, nl.Lt(kk, erased));
 
   // ---- Registers: Lambda, B, the syndrome ring ----
   Poly lambda, before, ring;
@@ -93,21 +145,30 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
     }
     return Select(nl, group, values, m);
   };
-  // The group's first index, for the ring's zero above k.
-  const int bw = BitsFor(groups * lanes);
-  const Sig base = nl.DataReg("group_base", bw);
-  nl.Next(base, nl.Mux(nl.Or(go, nl.Or(factor_clock, last_group)), nl.Zero(bw),
-                       nl.Mux(counting, nl.AddConst(base, static_cast<std::uint64_t>(lanes)), base)));
-  const Sig kb = nl.Resize(k, bw);
 
   const Sig erasure_x =
       plan.erasures ? nl.MemRead(in.erasure_memory,
-                                 nl.Concat({Staged(nl, "solver_bank", go, in.erasure_bank),
+                                 nl.Concat({Staged(nl, "solver_bank", go, in.erasure_bank_reg),
                                             nl.Resize(k, BitsFor(r - 1))}))
                     : zero;
   const Sig inverse_acc = nl.GfInverseRegistered(acc);
 
-  Poly lam_sel, b_sel, products;
+  // Operand registers: A the Lambda coefficient (or, at the factor, the
+  // discrepancy), B the syndrome, the B coefficient one below, or 1 / b.
+  Poly op_a, op_b, products;
+  for (int lane = 0; lane < lanes; ++lane) {
+    op_a.push_back(nl.DataReg(Indexed("op_a", lane), m));
+    op_b.push_back(nl.DataReg(Indexed("op_b", lane), m));
+  }
+  for (int lane = 0; lane < lanes; ++lane) {
+    const std::size_t u = static_cast<std::size_t>(lane);
+    // Sweep B multiplies every lane's B coefficient by the factor register.
+    products.push_back(nl.GfMul(nl.Mux(mul_b, factor, op_a[u]), op_b[u]));
+  }
+  const Sig acc_next = nl.Mux(mul_a, nl.Xor(nl.Mux(mul_first, zero, acc), nl.XorAll(products, m)), acc);
+  nl.Next(acc, acc_next);
+
+  Poly lam_sel, b_sel;
   for (int lane = 0; lane < lanes; ++lane) {
     lam_sel.push_back(column(lambda, lane, r + 1));
     b_sel.push_back(column(before, lane, r + 1));
@@ -117,54 +178,54 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
     const Sig above = nl.Lt(kb, nl.AddConst(base, static_cast<std::uint64_t>(lane)));  // index > k
     const Sig s = nl.Mux(above, zero, column(ring, lane, r));
     const Sig b_prev = lane > 0 ? b_sel[u - 1] : nl.Mux(nl.IsZero(group), zero, carry);
-    Sig a_op = nl.Mux(sweep_b, factor, lam_sel[u]);
+    Sig a_op = lam_sel[u];
     Sig b_op = nl.Mux(sweep_b, b_prev, s);
     if (lane == 0) {
-      a_op = nl.Mux(factor_clock, acc, a_op);
+      a_op = nl.Mux(factor_clock, acc_next, a_op);
       b_op = nl.Mux(factor_clock, inverse_b, b_op);
     }
-    products.push_back(nl.GfMul(a_op, b_op));
+    nl.Next(op_a[u], a_op);
+    nl.Next(op_b[u], b_op);
   }
   nl.Next(carry, b_sel.back());
-  nl.Next(acc, nl.Xor(nl.Mux(nl.IsZero(group), zero, acc), nl.XorAll(products, m)), sweep_a);
 
-  // The iteration's decision, at the factor clock: the discrepancy is in
-  // the accumulator.
+  // The iteration's decision, as its factor is multiplied: the discrepancy
+  // is in the accumulator.
   const Sig delta_nonzero = nl.ReduceOr(acc);
   const Sig grows_now = nl.And(nl.And(nl.Not(erasing), delta_nonzero),
                                nl.Not(nl.Lt(nl.Add(kk, erased), nl.Add(length, length))));
-  nl.Next(grows, grows_now, factor_clock);
-  nl.Next(factor, nl.Mux(erasing, erasure_x, products[0]), factor_clock);
-  nl.Next(length, nl.Mux(go, nl.Resize(in.erased, lw),
-                         nl.Mux(nl.And(factor_clock, grows_now),
-                                nl.Sub(nl.Add(nl.AddConst(kk, 1), erased), length), length)));
-  // b = delta where Lambda grew: its inverse is read at the factor clock.
-  const Sig first_b = nl.And(sweep_b, nl.IsZero(group));
+  nl.Next(grows, grows_now, mul_f);
+  nl.Next(factor, nl.Mux(erasing, erasure_x, products[0]), mul_f);
+  nl.Next(length, nl.Mux(go, nl.Resize(in.erased_reg, lw),
+                         nl.Mux(nl.And(mul_f, grows_now), nl.Sub(nl.Add(nl.AddConst(kk, 1), erased), length),
+                                length)));
+  // b = delta where Lambda grew: its inverse is read as the factor is made.
+  const Sig first_b = nl.And(mul_b, nl.IsZero(mul_group));
   nl.Next(inverse_b, nl.Mux(go, one, inverse_acc), nl.Or(go, nl.And(first_b, grows)));
 
-  // Sweep B writes its group; the Omega stores shift B down from the top.
+  // Sweep B writes its group through each lane; so does each Omega_k, into
+  // B_k, once its sweep is complete.
+  std::vector<Sig> updated, b_new;
+  for (int lane = 0; lane < lanes; ++lane) {
+    const std::size_t u = static_cast<std::size_t>(lane);
+    updated.push_back(nl.Xor(op_a[u], products[u]));
+    b_new.push_back(nl.Mux(store, acc, nl.Mux(erasing, updated.back(), nl.Mux(grows, op_a[u], op_b[u]))));
+  }
   for (int i = 0; i <= r; ++i) {
     const std::size_t u = static_cast<std::size_t>(i);
-    const int lane = i % lanes;
-    const Sig here = nl.And(sweep_b, nl.EqConst(group, static_cast<std::uint64_t>(i / lanes)));
-    const Sig b_prev = lane > 0 ? b_sel[static_cast<std::size_t>(lane - 1)]
-                                : nl.Mux(nl.IsZero(group), zero, carry);
-    const Sig updated = nl.Xor(lam_sel[static_cast<std::size_t>(lane)], products[static_cast<std::size_t>(lane)]);
+    const std::size_t lane = static_cast<std::size_t>(i % lanes);
+    const Sig here = nl.And(mul_b, nl.EqConst(mul_group, static_cast<std::uint64_t>(i / lanes)));
     const Sig init = i == 0 ? one : zero;
-    nl.Next(lambda[u], nl.Mux(go, init, updated), nl.Or(go, here));
-    const Sig b_new = nl.Mux(erasing, updated, nl.Mux(grows, lam_sel[static_cast<std::size_t>(lane)], b_prev));
-    if (i < r) {
-      const Sig shifted = i + 1 < r ? before[u + 1] : acc;
-      nl.Next(before[u], nl.Mux(go, init, nl.Mux(store, shifted, b_new)), nl.Or(go, nl.Or(store, here)));
-    } else {
-      nl.Next(before[u], nl.Mux(go, init, b_new), nl.Or(go, here));
-    }
+    nl.Next(lambda[u], nl.Mux(go, init, updated[lane]), nl.Or(go, here));
+    Sig write = nl.Or(go, here);
+    if (i < r) write = nl.Or(write, nl.And(store, nl.EqConst(omega_index, static_cast<std::uint64_t>(i))));
+    nl.Next(before[u], nl.Mux(go, init, b_new[lane]), write);
   }
-  // The ring turns at each factor clock and after each Omega sweep.
+  // The ring turns as each factor is selected and after each Omega sweep.
   const Sig turn = nl.Or(factor_clock, omega_end);
   for (int i = 0; i < r; ++i) {
     const std::size_t u = static_cast<std::size_t>(i);
-    const Sig loaded = in.syndromes[static_cast<std::size_t>(i == 0 ? 0 : r - i)];
+    const Sig loaded = in.syndrome_regs[static_cast<std::size_t>(i == 0 ? 0 : r - i)];
     const Sig turned = ring[static_cast<std::size_t>((i + r - 1) % r)];
     nl.Next(ring[u], nl.Mux(go, loaded, turned), nl.Or(go, turn));
   }

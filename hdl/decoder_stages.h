@@ -38,10 +38,15 @@ struct InputStage {
   Sig erased;     // erasures flagged, at most r (BitsFor(r + 1) bits)
   Sig overflow;   // more than r flagged
   Sig bypass;
+  // The same as registers: a codeword's values for one edge after its last
+  // symbol (the next codeword's first symbol replaces them).
+  Poly syndrome_regs;
+  Sig erased_reg, overflow_reg, bypass_reg;
   // Folded solver: the locators of the flagged positions, in a memory of two
   // banks (one codeword being taken, one being solved).
   int erasure_memory = -1;
-  Sig erasure_bank;
+  Sig erasure_bank;      // the bank this edge writes
+  Sig erasure_bank_reg;  // the bank of the codeword taken last
   // Parallel solver: the erasure locator polynomial, built as symbols come.
   Poly gamma;
   Sig delayed;  // the symbol taken plan.delay edges ago

@@ -48,6 +48,14 @@ std::string Header(const std::string& what, const RsParameters& p) {
       << (plan.streaming ? "streaming" : "discrete") << ", " << (plan.full_speed ? "full" : "half")
       << " speed: latency " << plan.latency << " clocks (bound " << plan.latency_bound
       << "); a codeword may start every " << plan.interval << " clocks.\n";
+    if (plan.folded) {
+      s << "Solver: " << plan.lanes << " multipliers, " << plan.iteration_clocks << " clocks an iteration";
+    } else {
+      s << "Solver: " << plan.solver_multipliers << " multipliers, one iteration a clock";
+    }
+    s << "; Chien and Forney: " << plan.chien_parallel << (plan.chien_parallel == 1 ? " position" : " positions")
+      << " a clock on " << plan.chien_parallel << (plan.chien_parallel == 1 ? " multiplier" : " multipliers")
+      << ".\n";
   }
   s << "Made by " << kRsProgramTitle << " (codexel-gen --hdl).";
   return s.str();

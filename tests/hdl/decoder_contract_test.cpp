@@ -331,7 +331,14 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{7, 127, 20, 137, 1, 8, false}, // full length
                       Case{8, 204, 16, 285, 0, 8, false}, // DVB
                       Case{8, 60, 50, 285, 200, 6, false}, // most check symbols, late roots
-                      Case{8, 255, 50, 301, 2, 4, false}));
+                      Case{8, 255, 50, 301, 2, 4, false},
+                      // Both sides of plan boundaries (r 8): full speed
+                      // parallel | folded on r + 1 multipliers, one | two
+                      // Chien positions a clock; half speed r + 1 | 5
+                      // multipliers.
+                      Case{6, 42, 8, 67, 1, 6, false}, Case{6, 43, 8, 91, 0, 6, false},
+                      Case{6, 53, 8, 67, 2, 6, false}, Case{6, 54, 8, 103, 0, 6, false},
+                      Case{5, 26, 8, 37, 0, 6, false}, Case{5, 27, 8, 61, 3, 6, false}));
 
 }  // namespace
 }  // namespace codexel::hdl
