@@ -234,12 +234,18 @@ TEST_P(CoreBoxTest, FinishWritesTheCoreExactlyWhenTheBoxIsOn) {
   const std::string design = dir.filePath(c.design).toStdString();
   std::vector<std::string> args = {"-n", design};
   if (c.manager) args.insert(args.begin(), "-h7");
+  const std::string linked = dir.filePath("real.v").toStdString();
   if (c.before == Before::kOwnCore) {  // a variation codexel-gen made, edited
     std::ostringstream out, err;
     ASSERT_EQ(RunGenerator({"--dvb", "--hdl", design}, [this]() -> TextMetrics& { return metrics_; },
                            files_, out, err),
               0);
     std::erase(args, std::string("-n"));
+    // Its design file a link to a file of its own permissions: both stay.
+    std::filesystem::rename(design, linked);
+    std::filesystem::create_symlink("real.v", design);
+    std::filesystem::permissions(linked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                             std::filesystem::perms::others_read);
   }
   if (c.before == Before::kUsersFile) testing::WriteText(design, kUsersText);
   const bool starts_on = c.offered && c.before != Before::kUsersFile;
@@ -324,6 +330,13 @@ TEST_P(CoreBoxTest, FinishWritesTheCoreExactlyWhenTheBoxIsOn) {
   }
   if (app_.parameters().generate_vectorfile == 1) expected << QString::fromStdString(std::filesystem::path(design).stem().string() + ".vec");
   if (on || c.before == Before::kOwnCore) expected << c.design;
+  if (c.before == Before::kOwnCore) {
+    expected << "real.v";
+    EXPECT_TRUE(std::filesystem::is_symlink(design));
+    EXPECT_EQ(std::filesystem::status(linked).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::others_read);
+  }
   expected.sort();
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name), expected);
 }
