@@ -164,15 +164,17 @@ std::optional<ExtraFileFailure> RsWizardApp::StageCore() {
   const std::string path = CorePath();
   // A file of the user's may have appeared since the box was set.
   if (DesignPathHoldsUsersFile()) {
-    return ExtraFileFailure{path, {WriteOutcome::Failure::kOpen,
-                                   std::string("it was not written by ") + kRsProgramTitle + " and is left as it is"}};
+    const std::string reason =
+        std::string("a file ") + kRsProgramTitle + " did not write stands there and is left as it is";
+    return ExtraFileFailure{path, {WriteOutcome::Failure::kOpen, reason}};
   }
   std::vector<hdl::DesignFile> files;
   try {
     files = hdl::MakeCoreFiles(rs_parameters_, model(), host().design_directory, host().design_base_name,
                                design_extension(), false);
   } catch (const std::exception& e) {
-    return ExtraFileFailure{path, {WriteOutcome::Failure::kWrite, std::string("the core cannot be made: ") + e.what()}};
+    return ExtraFileFailure{path,
+                            {WriteOutcome::Failure::kWrite, std::string("the core cannot be made: ") + e.what()}};
   }
   for (const hdl::DesignFile& file : files) {
     WriteOutcome outcome = pending_files().Stage(file.path, [&](std::ostream& out) { out << file.text; });

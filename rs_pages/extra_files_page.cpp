@@ -32,7 +32,9 @@ void ExtraFilesPage::CreateControls(QDialog& page) {
   // refused with a box naming the file, and the box goes off again.
   QObject::connect(ui_->writeCoreBox, &QCheckBox::toggled, &page, [this](bool marked) {
     if (refreshing_) return;
-    if (!rs_app().set_write_core(marked)) rs_app().ShowMessage(rs_app().UsersDesignFileText());
+    if (!rs_app().set_write_core(marked) && rs_app().core_offer() == CoreOffer::kOffered) {
+      rs_app().ShowMessage(rs_app().UsersDesignFileText());
+    }
     Refresh();
   });
   const struct {

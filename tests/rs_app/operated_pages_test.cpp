@@ -244,7 +244,8 @@ TEST_P(CoreBoxTest, FinishWritesTheCoreExactlyWhenTheBoxIsOn) {
     // Its design file a link to a file of its own permissions: both stay.
     std::filesystem::rename(design, linked);
     std::filesystem::create_symlink("real.v", design);
-    std::filesystem::permissions(linked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+    std::filesystem::permissions(linked, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::owner_write |
                                              std::filesystem::perms::others_read);
   }
   if (c.before == Before::kUsersFile) testing::WriteText(design, kUsersText);
@@ -324,11 +325,12 @@ TEST_P(CoreBoxTest, FinishWritesTheCoreExactlyWhenTheBoxIsOn) {
     EXPECT_EQ(testing::ReadFile(design), GeneratedCore(app_.parameters(), gen_dir.path()));
   }
   // The other files are the ones a run without the core writes.
-  QStringList expected = {QString::fromStdString(std::filesystem::path(design).stem().string() + ".cnx")};
+  const QString stem = QString::fromStdString(std::filesystem::path(design).stem().string());
+  QStringList expected = {stem + ".cnx"};
   if (app_.parameters().Enc_Dec == 0) {
     expected << QString::fromStdString(MemoryFileName(app_.parameters().m, app_.parameters().irrpol));
   }
-  if (app_.parameters().generate_vectorfile == 1) expected << QString::fromStdString(std::filesystem::path(design).stem().string() + ".vec");
+  if (app_.parameters().generate_vectorfile == 1) expected << stem + ".vec";
   if (on || c.before == Before::kOwnCore) expected << c.design;
   if (c.before == Before::kOwnCore) {
     expected << "real.v";

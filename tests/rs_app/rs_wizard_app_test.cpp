@@ -196,8 +196,9 @@ TEST_P(CoreOfferTest, OffersTheCoreAndStagesItBeforeTheWizardInformationFile) {
   if (c.existing) {
     const std::string text = c.existing;
     fakes_.files.files[design] =
-        text == "own" ? "// The core of an older variation.\n// Made by Codexel V1.00 (codexel-gen --hdl).\nmodule rs;\n"
-                      : text;
+        text == "own"
+            ? "// The core of an older variation.\n// Made by Codexel V1.00 (codexel-gen --hdl).\nmodule rs;\n"
+            : text;
   }
   EXPECT_EQ(app_.core_offer(), c.offer);
   EXPECT_FALSE(app_.CoreOfferText().empty());
@@ -208,11 +209,12 @@ TEST_P(CoreOfferTest, OffersTheCoreAndStagesItBeforeTheWizardInformationFile) {
   Finish();
   std::vector<std::string> written = {"/w/inv_8_285.hex", base + ".vec", base + ".cnx"};
   if (c.can_turn_on) written.insert(written.end() - 1, design);
-  EXPECT_EQ(fakes_.files.written, written) << "the core with the other files, the wizard information file last";
+  EXPECT_EQ(fakes_.files.written, written)
+      << "the core with the other files, the wizard information file last";
   if (c.can_turn_on) {
     app_.ApplyModuleNameRule();
-    EXPECT_EQ(fakes_.files.files[design],
-              hdl::MakeCoreFiles(app_.parameters(), app_.model(), "/w/", base.substr(3), ".v", false).at(0).text);
+    const auto core = hdl::MakeCoreFiles(app_.parameters(), app_.model(), "/w/", base.substr(3), ".v", false);
+    EXPECT_EQ(fakes_.files.files[design], core.at(0).text);
   } else if (c.existing) {
     EXPECT_EQ(fakes_.files.files[design], before);
   }
