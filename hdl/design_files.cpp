@@ -148,3 +148,41 @@ std::vector<DesignFile> MakeCoreFiles(const RsParameters& parameters, const Wiza
 }
 
 }  // namespace codexel::hdl
+
+namespace codexel::hdl {
+
+namespace {
+
+// The last line of the header every printed core starts with.
+std::string MadeByLine() { return std::string("Made by ") + kRsProgramTitle + " (codexel-gen --hdl)."; }
+
+}  // namespace
+
+bool IsProgramsCore(std::string_view head) {
+  const std::string made_by = MadeByLine();
+  while (!head.empty()) {
+    const std::size_t end = head.find('\n');
+    std::string_view line = head.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!line.starts_with("//") && !line.starts_with("--")) return false;  // past the header
+    line.remove_prefix(2);
+    if (line.starts_with(' ')) line.remove_prefix(1);
+    if (line == made_by) return true;
+    if (end == std::string_view::npos) return false;
+    head.remove_prefix(end + 1);
+  }
+  return false;
+}
+
+std::optional<std::string> CoreNameProblem(const std::string& extension, const std::string& base_name) {
+  if (extension != ".v") return std::nullopt;
+  if (auto problem = VerilogNameProblem(base_name)) return problem;
+  // Every port any variation has: the design's name must differ from all.
+  for (const char* port : {"sysclk", "reset", "start", "enable", "rsin", "rsout", "dsin", "dsout", "rdyin",
+                           "outvalid", "decfail", "bypass", "numerr", "eras_ind"}) {
+    if (base_name == port) return "'" + base_name + "' is the name of one of the core's ports";
+  }
+  return std::nullopt;
+}
+
+}  // namespace codexel::hdl

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/wizard_info.h"
@@ -50,5 +51,24 @@ std::vector<std::string> CoreFilePaths(const std::string& design_directory, cons
 std::vector<DesignFile> MakeCoreFiles(const RsParameters& parameters, const WizardInfoModel& model,
                                       const std::string& design_directory, const std::string& design_base_name,
                                       const std::string& extension, bool testbench);
+
+}  // namespace codexel::hdl
+
+namespace codexel::hdl {
+
+// How much of a file at the design path IsProgramsCore needs: its leading
+// comment block.
+inline constexpr std::size_t kCoreHeadBytes = 4096;
+
+// Whether `head`, the first bytes of a file, is the start of a core this
+// program printed: its leading comment lines ("//" in Verilog, "--" in
+// VHDL) name the program and "(codexel-gen --hdl)". Any other file at the
+// design path is the user's and is never replaced.
+bool IsProgramsCore(std::string_view head);
+
+// Why the core cannot be printed for the design "<base name><extension>"
+// whatever the variation (the name is no module name of the language, or is
+// one of the core's port names); nothing when it can.
+std::optional<std::string> CoreNameProblem(const std::string& extension, const std::string& base_name);
 
 }  // namespace codexel::hdl

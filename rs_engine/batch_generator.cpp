@@ -186,6 +186,12 @@ class GenWizardApp : public RsWizardApp {
   void StorePagesIntoModel() override {
     RsWizardApp::StorePagesIntoModel();
     if (!options_.hdl) return;
+    if (DesignPathHoldsUsersFile()) {  // never written over
+      DiscardPendingFiles();
+      Report(CorePath(), {WriteOutcome::Failure::kOpen,
+                          std::string("not written by ") + kGenProgramName + " --hdl; left as it is"});
+      throw GenExit{1};
+    }
     std::vector<hdl::DesignFile> files;
     try {
       files = hdl::MakeVerilogFiles(parameters(), model(), host().design_directory,

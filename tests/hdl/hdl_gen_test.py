@@ -5,7 +5,8 @@ Icarus Verilog (PASS with every expected symbol checked), linted by Verilator
 with every warning on, and synthesized by Yosys for the iCE40 without a
 latch; the eight decoders of a table of codes, each passing its own vector
 file. A core with one constant changed must FAIL; --hdl must leave the other
-files as they are without it, and a refusal must write nothing.
+files as they are without it, and a refusal (also over a design file it did
+not write) must write nothing.
 
 Usage: hdl_gen_test.py PATH_TO_codexel-gen
 """
@@ -181,8 +182,8 @@ class HdlGenTest(unittest.TestCase):
                 self.assertEqual(sorted(with_hdl), sorted(list(snapshot(plain)) + ["rs.v", "rs_tb.v"]))
                 for name, data in snapshot(plain).items():
                     self.assertEqual(with_hdl[name], data, name)
-                # Edit mode regenerates the same Verilog from the recorded variation.
-                os.remove(os.path.join(hdl, "rs.v"))
+                # Edit mode regenerates the same Verilog from the recorded
+                # variation, over the design file it wrote.
                 self.assertEqual(gen(["--edit", "--hdl", "--testbench", "rs.v"], hdl)[0], 0)
                 self.assertEqual(snapshot(hdl), with_hdl)
 
@@ -191,6 +192,8 @@ class HdlGenTest(unittest.TestCase):
         with open(os.path.join(directory, "keep.cnx"), "w") as f:
             f.write("kept\n")
         os.mkdir(os.path.join(directory, "taken.v"))  # the design file cannot be written
+        with open(os.path.join(directory, "mine.v"), "w") as f:  # a design file of the user's
+            f.write("// Made by hand.\nmodule mine;\nendmodule\n")
         before = snapshot(directory)
         for args, message in (
                 (["--hdl", "rs.tdf"], "rs.tdf: --hdl writes Verilog only"),
@@ -199,7 +202,8 @@ class HdlGenTest(unittest.TestCase):
                 (["--hdl", "wire.v"], "'wire' cannot name a Verilog module: it is a Verilog keyword"),
                 (["--hdl", "rsout.v"], "'rsout' is the name of one of the core's ports"),
                 (["--testbench", "rs.v"], "--testbench needs --hdl"),
-                (["--hdl", "taken.v"], "taken.v: ")):
+                (["--hdl", "taken.v"], "taken.v: "),
+                (["--hdl", "mine.v"], "mine.v: not written by codexel-gen --hdl; left as it is")):
             status, out, err = gen(args, directory)
             self.assertEqual(status, 1, args)
             self.assertEqual(out, "", args)
