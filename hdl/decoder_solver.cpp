@@ -165,13 +165,15 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
     // Sweep B multiplies every lane's B coefficient by the factor register.
     products.push_back(nl.GfMul(nl.Mux(mul_b, factor, op_a[u]), op_b[u]));
   }
-  const Sig acc_next = nl.Mux(mul_a, nl.Xor(nl.Mux(mul_first, zero, acc), nl.XorAll(products, m)), acc);
-  nl.Next(acc, acc_next);
+  // The accumulator with this clock's products; at the factor's selection
+  // (the last group's multiply) it is the discrepancy.
+  const Sig acc_sum = nl.Xor(nl.Mux(mul_first, zero, acc), nl.XorAll(products, m));
+  nl.Next(acc, acc_sum, mul_a);
 
   Poly lam_sel, b_sel;
   for (int lane = 0; lane < lanes; ++lane) {
     lam_sel.push_back(column(lambda, lane, r + 1));
-    b_sel.push_back(column(before, lane, r + 1));
+    b_sel.push_back(column(before, lane, r));  // B_r is never read
   }
   for (int lane = 0; lane < lanes; ++lane) {
     const std::size_t u = static_cast<std::size_t>(lane);
@@ -181,7 +183,7 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
     Sig a_op = lam_sel[u];
     Sig b_op = nl.Mux(sweep_b, b_prev, s);
     if (lane == 0) {
-      a_op = nl.Mux(factor_clock, acc_next, a_op);
+      a_op = nl.Mux(factor_clock, acc_sum, a_op);
       b_op = nl.Mux(factor_clock, inverse_b, b_op);
     }
     nl.Next(op_a[u], a_op);

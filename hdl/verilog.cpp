@@ -199,24 +199,46 @@ class Printer {
     return "gf_mul(" + Arg(node, 0) + ", " + Arg(node, 1) + ")";
   }
 
-  // One shift-and-add multiplier function serves every general multiplier:
-  // synthesis unrolls it into the same AND-XOR network, and simulators and
-  // linters read one definition instead of a page per multiplier.
+  // One multiplier function serves every general multiplier: the product
+  // polynomial's 2m - 1 coefficients as XORs of AND terms, then each result
+  // bit as the XOR of the coefficients whose power of x reduces onto it
+  // (written out, which synthesis maps a LUT level shallower than a
+  // shift-and-add loop). Simulators and linters read one definition instead
+  // of a page per multiplier.
   void PrintMultiplier(std::ostream& out) const {
     bool used = false;
     for (std::size_t i = 0; i < nodes_.size(); ++i) used = used || (live_[i] && nodes_[i].op == Op::kGfMul);
     if (!used) return;
     const Field& f = nl_.field();
-    const std::string range = Range(f.m);
-    out << "\n  // Product in GF(2^" << f.m << ") under the field polynomial " << f.irrpol << ".\n"
+    const int m = f.m;
+    const std::string range = Range(m);
+    out << "\n  // Product in GF(2^" << m << ") under the field polynomial " << f.irrpol << ".\n"
         << "  function " << range << " gf_mul;\n"
         << "    input " << range << " a;\n    input " << range << " b;\n"
-        << "    integer i;\n    begin\n      gf_mul = " << Literal(0, f.m) << ";\n"
-        << "      for (i = " << f.m - 1 << "; i >= 0; i = i - 1)\n"
-        << "        gf_mul = {gf_mul[" << f.m - 2 << ":0], 1'b0} ^ (gf_mul[" << f.m - 1 << "] ? "
-        << Literal(static_cast<std::uint64_t>(f.irrpol), f.m) << " : " << Literal(0, f.m)
-        << ") ^ (b[i] ? a : " << Literal(0, f.m) << ");\n"
-        << "    end\n  endfunction\n";
+        << "    reg " << Range(2 * m - 1) << " c;\n    begin\n";
+    for (int e = 0; e <= 2 * m - 2; ++e) {
+      out << "      c[" << e << "] =";
+      const char* sep = " ";
+      for (int i = 0; i < m; ++i) {
+        if (e - i < 0 || e - i >= m) continue;
+        out << sep << "(a[" << i << "] & b[" << e - i << "])";
+        sep = " ^ ";
+      }
+      out << ";\n";
+    }
+    for (int bit = 0; bit < m; ++bit) {
+      out << "      gf_mul[" << bit << "] =";
+      const char* sep = " ";
+      for (int e = 0; e <= 2 * m - 2; ++e) {
+        // x^e reduced: bit `bit` of alpha^e's polynomial form.
+        if ((f.Power(e) >> bit) & 1) {
+          out << sep << "c[" << e << "]";
+          sep = " ^ ";
+        }
+      }
+      out << ";\n";
+    }
+    out << "    end\n  endfunction\n";
   }
 
   std::string Expression(std::size_t i) const {

@@ -1,6 +1,7 @@
 // The decoders against their data sheet. For each code and each of the
 // eight variants, random traffic (errors and erasures within and beyond
-// capacity, bypassed codewords, dsout stalls, starts as close as the core
+// capacity, bypassed codewords, dsout stalls, garbage at idle and skipped
+// edges, a reset with codewords in flight, starts as close as the core
 // allows) runs through the netlist, and every codeword that comes out is
 // checked against the contract. The same inputs are then replayed on the
 // printed Verilog in Icarus Verilog, which must show the very outputs at
@@ -81,7 +82,19 @@ class Traffic {
     Sent current;
     const bool always_ready = !p_.Disc_Stream && p_.Fast_Small == 1;
     const long limit = 2L * (words + 1) * (plan_.interval + plan_.delay + p_.n) + 100;
+    bool was_reset = false;
     while (edge_ < limit && (sent_count < words || !queue_.empty() || remaining)) {
+      // Once, halfway: a reset drops every codeword in flight.
+      if (!was_reset && sent_count > words / 2 && !queue_.empty()) {
+        was_reset = true;
+        Clock(false, true, 0, false, false, true);
+        queue_.clear();
+        out_.clear();
+        remaining = 0;
+        dsin = false;
+        idle = 0;
+        continue;
+      }
       const bool stall = Chance(0.05);
       int symbol = 0;
       bool erase = false;
@@ -106,10 +119,13 @@ class Traffic {
       }
       // n apart: dsin already low with the last symbol.
       if (always_ready && remaining == 1 && Chance(0.5)) dsin = false;
-      if (remaining > 0) {
+      if (remaining > 0 && !stall) {
         const int index = remaining - 1;  // c[n-1] first
         symbol = current.received[static_cast<std::size_t>(index)];
         erase = current.erased[static_cast<std::size_t>(index)] != 0;
+      } else {  // idle or skipped: garbage the core must ignore
+        symbol = static_cast<int>(rng_() % (1u << p_.m));
+        erase = Chance(0.5);
       }
       const bool bypass = remaining == p_.n ? current.bypass : Chance(0.5);
       Clock(dsin, !stall, symbol, bypass, erase, false);
@@ -192,6 +208,7 @@ class Traffic {
 
   void Observe(bool valid, int symbol, int numerr, bool fail) {
     if (!valid) {
+      if (symbol != 0 || numerr != 0 || fail) Problem("rsout, numerr or decfail not 0 while outvalid is low");
       if (!out_.empty()) Problem("outvalid fell inside a codeword");
       out_.clear();
       return;
