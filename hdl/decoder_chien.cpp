@@ -7,9 +7,10 @@
 // Omega's terms carry z^b as well (alpha^(-(i+b)) per position), so that
 // their sum is z^b Omega(z), and where Lambda(z) = 0 the error value is that
 // times the inverse of Lambda_odd(z) = z Lambda'(z): the inverse from the
-// field's table, registered, then one multiplier into the change memory
-// (0 where there is no change). The roots and nonzero changes are counted,
-// and one clock after the last position numerr and decfail are decided.
+// field's table, registered, then one multiplier into a register and the
+// change memory (0 where there is no change). The roots and nonzero changes
+// are counted, and one clock after the last position's change is stored
+// numerr and decfail are decided.
 
 #include "hdl/decoder_stages.h"
 #include "hdl/rs_core.h"
@@ -83,31 +84,39 @@ ChienResult BuildChien(Netlist& nl, const DecoderPlan& plan, const RsParameters&
   const Sig word1 = Staged(nl, "chien_word1", Sig{}, word);
   const Sig bank1 = Staged(nl, "chien_bank1", Sig{}, bank);
 
-  // Second clock: the values into the change memory, the counts.
-  const int ww = BitsFor(plan.chien_words - 1);
-  std::vector<Sig> changes_high_first, roots, nonzero;
-  for (int d = par - 1; d >= 0; --d) {
-    const std::size_t u = static_cast<std::size_t>(d);
-    const Sig value = nl.GfMul(omega1[u], inverse1[u]);
-    changes_high_first.push_back(nl.Mux(root1[u], value, nl.Zero(m)));
-  }
+  // Second clock: the changes, registered (the table's output is slow).
+  std::vector<Sig> change2, root2;
   for (int d = 0; d < par; ++d) {
     const std::size_t u = static_cast<std::size_t>(d);
-    roots.push_back(root1[u]);
-    nonzero.push_back(nl.ReduceOr(changes_high_first[static_cast<std::size_t>(par - 1 - d)]));
+    const Sig value = nl.GfMul(omega1[u], inverse1[u]);
+    change2.push_back(Staged(nl, Indexed("change2_", d), Sig{}, nl.Mux(root1[u], value, nl.Zero(m))));
+    root2.push_back(Staged(nl, Indexed("root2_", d), Sig{}, root1[u]));
   }
+  const Sig valid2 = nl.Reg("chien_valid2", 1);
+  const Sig first2 = nl.Reg("chien_first2", 1);
+  const Sig last2 = nl.Reg("chien_last2", 1);
+  nl.Next(valid2, valid1);
+  nl.Next(first2, first1);
+  nl.Next(last2, last1);
+  const Sig word2 = Staged(nl, "chien_word2", Sig{}, word1);
+  const Sig bank2 = Staged(nl, "chien_bank2", Sig{}, bank1);
+
+  // Third clock: the changes into the change memory, the counts.
+  const int ww = BitsFor(plan.chien_words - 1);
+  std::vector<Sig> changes_high_first(change2.rbegin(), change2.rend()), nonzero;
+  for (const Sig& change : change2) nonzero.push_back(nl.ReduceOr(change));
   ChienResult result;
   result.change_memory = nl.Memory("changes", m * par, 2 * plan.chien_words);
-  nl.MemWrite(result.change_memory, nl.Concat({bank1, nl.Resize(word1, ww)}), nl.Concat(changes_high_first),
-              valid1);
+  nl.MemWrite(result.change_memory, nl.Concat({bank2, nl.Resize(word2, ww)}), nl.Concat(changes_high_first),
+              valid2);
   const int rw = BitsFor(r) + 1;
   const Sig root_count = nl.DataReg("root_count", rw);
-  nl.Next(root_count, nl.Add(nl.Mux(first1, nl.Zero(rw), root_count), CountOnes(nl, roots, rw)), valid1);
+  nl.Next(root_count, nl.Add(nl.Mux(first2, nl.Zero(rw), root_count), CountOnes(nl, root2, rw)), valid2);
   Sig change_count = root_count;
   if (plan.erasures) {
     change_count = nl.DataReg("change_count", rw);
-    nl.Next(change_count, nl.Add(nl.Mux(first1, nl.Zero(rw), change_count), CountOnes(nl, nonzero, rw)),
-            valid1);
+    nl.Next(change_count, nl.Add(nl.Mux(first2, nl.Zero(rw), change_count), CountOnes(nl, nonzero, rw)),
+            valid2);
   }
   // The codeword's facts, kept from its last position on (a next codeword
   // may load the stage at that edge).
@@ -115,12 +124,12 @@ ChienResult BuildChien(Netlist& nl, const DecoderPlan& plan, const RsParameters&
   const Sig f_erased = Staged(nl, "f_erased", last, erased);
   const Sig f_overflow = Staged(nl, "f_overflow", last, overflow);
   const Sig f_bypass = Staged(nl, "f_bypass", last, bypass);
-  result.bank = Staged(nl, "f_bank", last1, bank1);
+  result.bank = Staged(nl, "f_bank", last2, bank2);
 
   // Decision: too many erasures, a locator whose roots are not all among
   // the positions, or more errors than the check symbols allow.
   const Sig decide = nl.Reg("chien_decide", 1);
-  nl.Next(decide, last1);
+  nl.Next(decide, last2);
   const int lw = f_length.width;
   const Sig twice = nl.Add(f_length, f_length);
   const Sig fail = nl.Or(nl.Or(f_overflow, nl.Ne(nl.Resize(root_count, lw), f_length)),

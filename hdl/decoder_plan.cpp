@@ -23,13 +23,13 @@ bool Complete(DecoderPlan& plan, int chien_parallel, int chien_start) {
   if (plan.solver_spacing > budget) return false;
   plan.chien_parallel = chien_parallel;
   plan.chien_clocks = (n + chien_parallel - 1) / chien_parallel;
-  // A codeword's facts are read two clocks after its last position.
-  if (plan.chien_clocks < 3) return false;
+  // A codeword's facts are read three clocks after its last position.
+  if (plan.chien_clocks < 4) return false;
   plan.chien_words = PowerOfTwoAtLeast(plan.chien_clocks);
   // The Chien stage loads at `chien_start`, evaluates for chien_clocks
-  // clocks, one more clock of Forney's formula, one to decide, and the
+  // clocks, two more clocks of Forney's formula, one to decide, and the
   // output register loads the first symbol at the edge after.
-  plan.latency = chien_start + plan.chien_clocks + 3;
+  plan.latency = chien_start + plan.chien_clocks + 4;
   // A consumer samples the first symbol one edge after it is loaded, and
   // within the bound.
   if (plan.latency + 2 > plan.latency_bound) return false;

@@ -17,8 +17,8 @@ struct DecoderPlan {
   // The key-equation solver. Folded: a row of `lanes` multipliers sweeps the
   // r + 1 coefficients in `groups` clocks; an iteration is a sweep for the
   // discrepancy, one clock for its quotient, a sweep for the update (2 groups
-  // + 1 clocks), erasures enter as iterations of their own, and r more sweeps
-  // give the evaluator polynomial. Parallel (codes too short for that): one
+  // + 1 clocks, one more for a single group), erasures enter as iterations
+  // of their own, and r shorter sweeps give the evaluator polynomial. Parallel (codes too short for that): one
   // inversionless iteration a clock on 3r + 2 multipliers, then the
   // evaluator on r + 1 multipliers of its own.
   bool folded = true;
@@ -29,8 +29,9 @@ struct DecoderPlan {
   int solver_spacing = 0;    // fewest clocks between two codewords it takes
   int solver_multipliers = 0;  // general multipliers of solver and evaluator
 
-  // One Chien and Forney pass: `chien_parallel` positions a clock, two
-  // general multipliers each; the changes found wait in a small memory.
+  // One Chien and Forney pass: `chien_parallel` positions a clock, one
+  // general multiplier each; the changes found wait in a memory of
+  // `chien_words` words (a word a clock) per codeword, two codewords' worth.
   int chien_parallel = 1;
   int chien_clocks = 0;
   int chien_words = 0;  // change memory words per codeword, a power of two
@@ -45,8 +46,6 @@ struct DecoderPlan {
   int interval = 0;
   // The vector file's bound on latency for this variant.
   long long latency_bound = 0;
-
-  int general_multipliers() const { return solver_multipliers + 2 * chien_parallel; }
 };
 
 // Throws std::logic_error for a parameter set no plan meets the latency
