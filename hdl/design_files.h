@@ -1,7 +1,8 @@
 #pragma once
-// The files codexel-gen --hdl writes for a Verilog design path: the core as
-// one self-contained module named after the design, and, when asked, its
-// testbench, which replays the variation's own vector file.
+// The files codexel-gen --hdl writes for a Verilog or VHDL design path: the
+// core as one self-contained module or entity named after the design, for
+// VHDL its component declaration, and, when asked, its testbench, which
+// replays the variation's own vector file.
 
 #include <optional>
 #include <string>
@@ -36,11 +37,27 @@ std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const W
                                          const std::string& design_directory,
                                          const std::string& design_base_name, bool testbench);
 
+// The design "<directory><base name>.vhd" (entity and architecture), its
+// component declaration "<base name>.cmp" and, with `testbench`,
+// "<base name>_tb.vhd". Throws std::exception when the core cannot be made,
+// or its name is not a VHDL one or is a port's, case ignored.
+std::vector<DesignFile> MakeVhdlFiles(const RsParameters& parameters, const WizardInfoModel& model,
+                                      const std::string& design_directory, const std::string& design_base_name,
+                                      bool testbench);
+
 // Whether the core can be printed for a design path with this extension
-// (".v"; ".vhd" once its back end exists).
+// (".v" and ".vhd").
 bool CoreLanguageAvailable(const std::string& extension);
 
-// The paths MakeCoreFiles writes, in its order.
+// "Verilog" or "VHDL" by the extension; empty for another.
+std::string CoreLanguageName(const std::string& extension);
+
+// Why `name` cannot name the core in the extension's language (the ports
+// aside: they are checked when the core is made); nothing when it can.
+std::optional<std::string> CoreNameProblem(const std::string& name, const std::string& extension);
+
+// The paths MakeCoreFiles writes, in its order: the design, for VHDL the
+// component declaration, then the testbench.
 std::vector<std::string> CoreFilePaths(const std::string& design_directory, const std::string& design_base_name,
                                        const std::string& extension, bool testbench);
 
