@@ -38,9 +38,8 @@ std::string PrintVhdlComponent(const std::string& entity_name, const std::vector
 // vector file's inputs driven and its expected outputs compared one time
 // unit (1 ns) after the time the file states, then one line on standard
 // output, "PASS <checks>" or, at the first difference,
-// "FAIL time <t> signal <name> expected <e> got <g>". A FAIL ends the run at
-// once with a failure assertion (a nonzero exit status in GHDL); after a
-// PASS the clock stops and the simulation runs out of events by itself.
+// "FAIL time <t> signal <name> expected <e> got <g>". Then the clock stops
+// and the simulation runs out of events by itself.
 // With `decoder_codewords`, also the decoder check of DecoderOutputChecker.
 // Throws std::invalid_argument as PrintTestbench does.
 std::string PrintVhdlTestbench(const std::string& entity_name, const std::vector<Port>& ports,
