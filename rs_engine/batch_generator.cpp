@@ -557,11 +557,14 @@ Files:
       --vectors          a test-vector file (the default of a new variation)
       --symbol           the caller can make a symbol file (as -symbol of
                          the wizard; listed by --list)
-      --hdl              also the core itself in Verilog-2005: DESIGN_FILE
-                         (which must end in .v) gets one self-contained
-                         module named after it, with the recorded ports
-      --testbench        with --hdl: also NAME_tb.v, the test-vector file
-                         as a Verilog testbench that prints PASS or FAIL
+      --hdl              also the core itself, with the recorded ports: a .v
+                         DESIGN_FILE gets one self-contained Verilog-2005
+                         module named after it; a .vhd one an entity named
+                         after it (VHDL-93 and VHDL-2008), and NAME.cmp its
+                         component declaration; a .tdf one is refused
+      --testbench        with --hdl: also NAME_tb.v (or NAME_tb.vhd), the
+                         test-vector file as a testbench in the design's
+                         language that prints PASS or FAIL
       --quiet            print nothing about the files written
 
 Information only (nothing is written):
