@@ -49,7 +49,7 @@ const std::set<std::string>& UsedNames() {
       "ieee", "std", "work", "std_logic_1164", "numeric_std", "textio", "std_logic", "std_ulogic",
       "std_logic_vector", "unsigned", "signed", "rising_edge", "to_integer", "to_unsigned", "shift_left",
       "natural", "integer", "boolean", "string", "line", "output", "write", "writeline", "now", "ns",
-      "rtl", "sim", "gf_mul", "gf_word", "gf_poly"};
+      "rtl", "sim", "gf_mul", "gf_word", "gf_poly", "gf_a", "gf_b", "gf_p", "gf_i"};
   return names;
 }
 
@@ -124,7 +124,8 @@ class Printer {
     nl_.Check();
     if (auto problem = VhdlNameProblem(nl_.module_name(), nl_.ports())) throw std::logic_error("vhdl: " + *problem);
     for (const Port& port : nl_.ports()) {
-      if (!IsBasicIdentifier(port.name) || ReservedWords().count(Lower(port.name))) {
+      if (!IsBasicIdentifier(port.name) || ReservedWords().count(Lower(port.name)) ||
+          UsedNames().count(Lower(port.name))) {
         throw std::logic_error("vhdl: the port " + port.name + " has no VHDL name");
       }
     }
@@ -258,13 +259,13 @@ class Printer {
     out << "\n  -- Product in GF(2^" << f.m << ") under the field polynomial " << f.irrpol << ".\n"
         << "  subtype gf_word is " << Vector(f.m) << ";\n"
         << "  constant gf_poly : gf_word := " << Bits(static_cast<std::uint64_t>(f.irrpol), f.m) << ";\n"
-        << "  function gf_mul(a, b : gf_word) return gf_word is\n"
-        << "    variable p : gf_word := (others => '0');\n  begin\n"
-        << "    for i in " << f.m - 1 << " downto 0 loop\n"
-        << "      if p(" << f.m - 1 << ") = '1' then\n        p := shift_left(p, 1) xor gf_poly;\n"
-        << "      else\n        p := shift_left(p, 1);\n      end if;\n"
-        << "      if b(i) = '1' then\n        p := p xor a;\n      end if;\n"
-        << "    end loop;\n    return p;\n  end function gf_mul;\n";
+        << "  function gf_mul(gf_a, gf_b : gf_word) return gf_word is\n"
+        << "    variable gf_p : gf_word := (others => '0');\n  begin\n"
+        << "    for gf_i in " << f.m - 1 << " downto 0 loop\n"
+        << "      if gf_p(" << f.m - 1 << ") = '1' then\n        gf_p := shift_left(gf_p, 1) xor gf_poly;\n"
+        << "      else\n        gf_p := shift_left(gf_p, 1);\n      end if;\n"
+        << "      if gf_b(gf_i) = '1' then\n        gf_p := gf_p xor gf_a;\n      end if;\n"
+        << "    end loop;\n    return gf_p;\n  end function gf_mul;\n";
   }
 
   void PrintTables(std::ostream& out) const {
