@@ -18,12 +18,12 @@ struct DesignFile {
   std::string text;
 };
 
-// Why `name` cannot name a Verilog-2005 module (not an identifier, or a
-// keyword); nothing when it can.
-// The vector file the variation comes with, as a Verilog design path gets
-// it (buses without index ranges), whether or not it is written.
+// The vector file the variation comes with, as a Verilog or VHDL design
+// path gets it (buses without index ranges), whether or not it is written.
 std::string VectorText(const RsParameters& parameters);
 
+// Why `name` cannot name a Verilog-2005 module (not an identifier, or a
+// keyword); nothing when it can.
 std::optional<std::string> VerilogNameProblem(const std::string& name);
 
 // "<directory><base name>_tb.v"
