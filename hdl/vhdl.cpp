@@ -42,14 +42,13 @@ const std::set<std::string>& ReservedWords() {
   return words;
 }
 
-// Names the printed core and its testbench refer to; a design named like
-// one of them would hide it.
+// Names the printed core refers to; a design named like one of them would
+// hide it inside its own architecture.
 const std::set<std::string>& UsedNames() {
   static const std::set<std::string> names = {
-      "ieee", "std", "work", "std_logic_1164", "numeric_std", "textio", "std_logic", "std_ulogic",
-      "std_logic_vector", "unsigned", "signed", "rising_edge", "to_integer", "to_unsigned", "shift_left",
-      "natural", "integer", "boolean", "string", "line", "output", "write", "writeline", "now", "ns",
-      "rtl", "sim", "gf_mul", "gf_word", "gf_poly", "gf_a", "gf_b", "gf_p", "gf_i"};
+      "ieee", "std", "work", "std_logic_1164", "numeric_std", "std_logic", "std_ulogic", "std_logic_vector",
+      "unsigned", "signed", "rising_edge", "to_integer", "to_unsigned", "shift_left", "gf_mul", "gf_word",
+      "gf_poly", "gf_a", "gf_b", "gf_p", "gf_i"};
   return names;
 }
 
@@ -123,10 +122,11 @@ class Printer {
   std::string Print(const std::string& header) {
     nl_.Check();
     if (auto problem = VhdlNameProblem(nl_.module_name(), nl_.ports())) throw std::logic_error("vhdl: " + *problem);
+    std::set<std::string> port_names;
     for (const Port& port : nl_.ports()) {
       if (!IsBasicIdentifier(port.name) || ReservedWords().count(Lower(port.name)) ||
-          UsedNames().count(Lower(port.name))) {
-        throw std::logic_error("vhdl: the port " + port.name + " has no VHDL name");
+          UsedNames().count(Lower(port.name)) || !port_names.insert(Lower(port.name)).second) {
+        throw std::logic_error("vhdl: the port " + port.name + " has no VHDL name of its own");
       }
     }
     for (const Memory& mem : nl_.memories()) {
