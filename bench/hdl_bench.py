@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Figures of the cores in Verilog on an iCE40 HX8K (package ct256): each
-design is made by codexel-gen --hdl, synthesized by Yosys (synth_ice40),
-placed and routed by nextpnr-ice40, and reported with its logic cells,
-flip-flops, RAM blocks and the maximum clock frequency nextpnr finds, as a
-Markdown table.
+"""Figures of the cores in Verilog: each design is made by codexel-gen --hdl,
+synthesized by Yosys for a Xilinx 7-series part (synth_xilinx: LUTs,
+flip-flops, 18 Kbit block RAMs) and for an iCE40 HX8K (synth_ice40), placed
+and routed there by nextpnr-ice40 (package ct256), and reported with its
+logic cells, flip-flops, RAM blocks and the maximum clock frequency nextpnr
+finds, as a Markdown table.
 
 A design is one entry of DESIGNS: its label, the codexel-gen options that
 make it, its bits per symbol and the symbols it takes per clock (the table
@@ -34,7 +35,19 @@ DESIGNS = [
      "n": 204}
     for kind in ("standard", "erasures") for architecture in ("discrete", "streaming")
     for speed in ("full", "half")
+] + [
+    # The most check symbols at full length, at full speed.
+    {"label": f"Decoder, m 8, n 255, r 50, {kind} streaming full",
+     "options": ["--decoder", "-m", "8", "-n", "255", "-r", "50", f"--{kind}", "--streaming", "--full"],
+     "m": 8, "n": 255}
+    for kind in ("standard", "erasures")
 ]
+
+# LUT sites a 7-series cell takes: LUTs, and LUTs used as memory or shift
+# registers.
+XILINX_LUT_SITES = {"RAM32M": 4, "RAM64M": 4, "RAM32X1D": 2, "RAM64X1D": 2, "RAM128X1D": 4,
+                    "RAM32X1S": 1, "RAM64X1S": 1, "RAM128X1S": 2, "RAM256X1S": 4, "SRL16E": 1,
+                    "SRLC32E": 1}
 
 DEVICE = ["--hx8k", "--package", "ct256"]
 DEVICE_LOGIC_CELLS = 7680
@@ -64,18 +77,29 @@ def measure(gen, options, directory):
     with open(os.path.join(directory, "core.v")) as f:
         header = f.read(1000)
     timing = re.search(r"latency (\d+) clocks .*start every (\d+) clocks", header)
+    run(["yosys", "-q", "-p", "synth_xilinx -flatten -top core; tee -q -o xilinx.txt stat", "core.v"],
+        directory)
+    with open(os.path.join(directory, "xilinx.txt")) as f:
+        counts = {name: int(count) for name, count in re.findall(r"^\s+(\w+)\s+(\d+)$", f.read(), re.M)}
+    xilinx = {
+        "LUTs (7-series)": sum(c for name, c in counts.items() if name.startswith("LUT")) +
+        sum(XILINX_LUT_SITES.get(name, 0) * c for name, c in counts.items()),
+        "flip-flops (7-series)": sum(c for name, c in counts.items() if name.startswith("FD")),
+        "block RAMs (7-series, 18 Kbit)": counts.get("RAMB18E1", 0) + 2 * counts.get("RAMB36E1", 0),
+    }
     run(["yosys", "-q", "-p", "synth_ice40 -top core -json core.json", "core.v"], directory)
     with open(os.path.join(directory, "core.json")) as f:
         cells = json.load(f)["modules"]["core"]["cells"].values()
     flip_flops = sum(1 for cell in cells if cell["type"].startswith("SB_DFF"))
     ram_blocks = sum(1 for cell in cells if cell["type"].startswith("SB_RAM"))
     luts = sum(1 for cell in cells if cell["type"] == "SB_LUT4")
-    figures = {"flip-flops": flip_flops, "RAM blocks": ram_blocks,
+    figures = dict(xilinx)
+    figures.update({"LUT4 (iCE40)": luts, "flip-flops": flip_flops, "RAM blocks": ram_blocks,
                "latency (clocks)": timing.group(1) if timing else "1",
-               "interval (clocks)": int(timing.group(2)) if timing else None}
+               "interval (clocks)": int(timing.group(2)) if timing else None})
     if luts > DEVICE_LOGIC_CELLS:
         # More LUTs than the part has logic cells: Yosys's count alone.
-        figures.update({"logic cells": f"does not fit ({luts} LUT4 in Yosys)", "max clock (MHz)": "-"})
+        figures.update({"logic cells": "does not fit", "max clock (MHz)": "-"})
         return figures
     try:
         command = ["nextpnr-ice40"] + DEVICE + PLACER + ["--json", "core.json", "--seed", "1"]
@@ -90,7 +114,7 @@ def measure(gen, options, directory):
     # The last report is the one after routing.
     frequencies = re.findall(r"Max frequency for clock\s+'[^']*':\s+([\d.]+) MHz", log)
     if failed or not logic or not frequencies:
-        figures.update({"logic cells": f"not placed and routed ({luts} LUT4 in Yosys)",
+        figures.update({"logic cells": "not placed and routed",
                         "max clock (MHz)": "-"})
     else:
         figures.update({"logic cells": f"{logic.group(1)} of {logic.group(2)}",
@@ -114,7 +138,8 @@ def main():
     args = parser.parse_args()
     gen = os.path.abspath(args.gen)
 
-    columns = ["logic cells", "flip-flops", "RAM blocks", "max clock (MHz)", "latency (clocks)",
+    columns = ["LUTs (7-series)", "flip-flops (7-series)", "block RAMs (7-series, 18 Kbit)",
+               "LUT4 (iCE40)", "logic cells", "flip-flops", "RAM blocks", "max clock (MHz)", "latency (clocks)",
                "symbols per clock", "Mbit/s at max clock"]
     print("| design | " + " | ".join(columns) + " |")
     print("|---" * (len(columns) + 1) + "|")
@@ -135,7 +160,7 @@ def main():
         clock = figures["max clock (MHz)"]
         figures["Mbit/s at max clock"] = "-" if clock == "-" else round(float(clock) * design["m"] * rate)
         print(f"| {label} | " + " | ".join(str(figures[c]) for c in columns) + " |", flush=True)
-    print("\niCE40 HX8K (ct256); " + "; ".join(versions()))
+    print("\nXilinx 7-series (synth_xilinx -flatten); iCE40 HX8K (ct256); " + "; ".join(versions()))
 
 
 if __name__ == "__main__":

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "hdl/rs_core.h"
-#include "hdl/rs_decoder.h"
+#include "hdl/decoder_plan.h"
 #include "hdl/testbench.h"
 #include "hdl/vector_file.h"
 #include "hdl/verilog.h"
@@ -49,6 +49,14 @@ std::string Header(const std::string& what, const RsParameters& p) {
       << (plan.streaming ? "streaming" : "discrete") << ", " << (plan.full_speed ? "full" : "half")
       << " speed: latency " << plan.latency << " clocks (bound " << plan.latency_bound
       << "); a codeword may start every " << plan.interval << " clocks.\n";
+    if (plan.folded) {
+      s << "Solver: " << plan.lanes << " multipliers, " << plan.iteration_clocks << " clocks an iteration";
+    } else {
+      s << "Solver: " << plan.solver_multipliers << " multipliers, one iteration a clock";
+    }
+    s << "; Chien and Forney: " << plan.chien_parallel << (plan.chien_parallel == 1 ? " position" : " positions")
+      << " a clock on " << plan.chien_parallel << (plan.chien_parallel == 1 ? " multiplier" : " multipliers")
+      << ".\n";
   }
   s << "Made by " << kRsProgramTitle << " (codexel-gen --hdl).";
   return s.str();
@@ -151,12 +159,6 @@ std::string CoreLanguageName(const std::string& extension) {
   return "";
 }
 
-std::optional<std::string> CoreNameProblem(const std::string& name, const std::string& extension) {
-  if (extension == ".v") return VerilogNameProblem(name);
-  if (extension == ".vhd") return VhdlNameProblem(name);
-  return std::nullopt;
-}
-
 std::vector<std::string> CoreFilePaths(const std::string& design_directory, const std::string& design_base_name,
                                        const std::string& extension, bool testbench) {
   std::vector<std::string> paths{design_directory + design_base_name + extension};
@@ -177,6 +179,50 @@ std::vector<DesignFile> MakeCoreFiles(const RsParameters& parameters, const Wiza
   }
   if (extension == ".vhd") return MakeVhdlFiles(parameters, model, design_directory, design_base_name, testbench);
   throw std::invalid_argument("the core has no back end for a '" + extension + "' design file");
+}
+
+}  // namespace codexel::hdl
+
+namespace codexel::hdl {
+
+namespace {
+
+// The last line of the header every printed core starts with.
+std::string MadeByLine() { return std::string("Made by ") + kRsProgramTitle + " (codexel-gen --hdl)."; }
+
+}  // namespace
+
+bool IsProgramsCore(std::string_view head) {
+  const std::string made_by = MadeByLine();
+  while (!head.empty()) {
+    const std::size_t end = head.find('\n');
+    std::string_view line = head.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!line.starts_with("//") && !line.starts_with("--")) return false;  // past the header
+    line.remove_prefix(2);
+    if (line.starts_with(' ')) line.remove_prefix(1);
+    if (line == made_by) return true;
+    if (end == std::string_view::npos) return false;
+    head.remove_prefix(end + 1);
+  }
+  return false;
+}
+
+std::optional<std::string> CoreNameProblem(const std::string& extension, const std::string& base_name) {
+  // Every port any variation has: the design's name must differ from all
+  // (in VHDL also in case).
+  std::vector<Port> ports;
+  for (const char* port : {"sysclk", "reset", "start", "enable", "rsin", "rsout", "dsin", "dsout", "rdyin",
+                           "outvalid", "decfail", "bypass", "numerr", "eras_ind"}) {
+    ports.push_back(Port{port, false, 0, 0, -1});
+  }
+  if (extension == ".vhd") return VhdlNameProblem(base_name, ports);
+  if (extension != ".v") return std::nullopt;
+  if (auto problem = VerilogNameProblem(base_name)) return problem;
+  for (const Port& port : ports) {
+    if (base_name == port.name) return "'" + base_name + "' is the name of one of the core's ports";
+  }
+  return std::nullopt;
 }
 
 }  // namespace codexel::hdl

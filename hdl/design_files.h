@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/wizard_info.h"
@@ -52,10 +53,6 @@ bool CoreLanguageAvailable(const std::string& extension);
 // "Verilog" or "VHDL" by the extension; empty for another.
 std::string CoreLanguageName(const std::string& extension);
 
-// Why `name` cannot name the core in the extension's language (the ports
-// aside: they are checked when the core is made); nothing when it can.
-std::optional<std::string> CoreNameProblem(const std::string& name, const std::string& extension);
-
 // The paths MakeCoreFiles writes, in its order: the design, for VHDL the
 // component declaration, then the testbench.
 std::vector<std::string> CoreFilePaths(const std::string& design_directory, const std::string& design_base_name,
@@ -67,5 +64,25 @@ std::vector<std::string> CoreFilePaths(const std::string& design_directory, cons
 std::vector<DesignFile> MakeCoreFiles(const RsParameters& parameters, const WizardInfoModel& model,
                                       const std::string& design_directory, const std::string& design_base_name,
                                       const std::string& extension, bool testbench);
+
+}  // namespace codexel::hdl
+
+namespace codexel::hdl {
+
+// How much of a file at the design path IsProgramsCore needs: its leading
+// comment block.
+inline constexpr std::size_t kCoreHeadBytes = 4096;
+
+// Whether `head`, the first bytes of a file, is the start of a core this
+// program printed: its leading comment lines ("//" in Verilog, "--" in
+// VHDL) name the program and "(codexel-gen --hdl)". Any other file at the
+// design path is the user's and is never replaced.
+bool IsProgramsCore(std::string_view head);
+
+// Why the core cannot be printed for the design "<base name><extension>"
+// whatever the variation (the name is no Verilog module or VHDL entity
+// name, or is one of the core's port names, in VHDL whatever its case);
+// nothing when it can.
+std::optional<std::string> CoreNameProblem(const std::string& extension, const std::string& base_name);
 
 }  // namespace codexel::hdl

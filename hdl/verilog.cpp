@@ -273,6 +273,9 @@ class Printer {
     for (std::size_t k = 0; k < memories.size(); ++k) {
       if (!mem_live_[k]) continue;
       const Memory& mem = memories[k];
+      // A table of 64 words or more belongs in block RAM where the part has
+      // it; left to itself, synthesis builds it from logic.
+      if (mem.write_enable < 0 && mem.depth >= 64) out << "  (* rom_style = \"block\" *)\n";
       out << "  reg " << Range(mem.width) << " mem_" << mem.name << " [0:" << mem.depth - 1 << "];\n"
           << "  integer init_" << mem.name << ";\n"
           << "  initial begin\n    for (init_" << mem.name << " = 0; init_" << mem.name << " < "

@@ -186,6 +186,12 @@ class GenWizardApp : public RsWizardApp {
   void StorePagesIntoModel() override {
     RsWizardApp::StorePagesIntoModel();
     if (!options_.hdl) return;
+    if (DesignPathHoldsUsersFile()) {  // never written over
+      DiscardPendingFiles();
+      Report(CorePath(), {WriteOutcome::Failure::kOpen,
+                          std::string("not written by ") + kGenProgramName + " --hdl; left as it is"});
+      throw GenExit{1};
+    }
     std::vector<hdl::DesignFile> files;
     try {
       files = hdl::MakeCoreFiles(parameters(), model(), host().design_directory, host().design_base_name,
@@ -267,7 +273,7 @@ std::optional<std::string> CheckDesignPath(const GenOptions& options) {
            ": --hdl writes Verilog or VHDL only: the design file must end in .v or .vhd";
   }
   if (options.hdl) {
-    if (auto problem = hdl::CoreNameProblem(parts.base_name, parts.extension)) {
+    if (auto problem = hdl::CoreNameProblem(parts.extension, parts.base_name)) {
       return options.design_path + ": " + *problem;
     }
   }

@@ -1,6 +1,10 @@
 #include "rs_engine/rs_wizard_app.h"
 
+#include <istream>
+
+#include "hdl/design_files.h"
 #include "host/number_text.h"
+#include "platform/design_path.h"
 #include "symbol/rs_symbol.h"
 
 namespace codexel {
@@ -76,6 +80,9 @@ bool RsWizardApp::Begin() {
   AddSummaryPage();
   const bool started = WizardApp::Begin();
   LayoutSymbol();
+  // A new variation or an edited one alike: the core is written unless a
+  // file of the user's stands in its place.
+  write_core_ = started && core_offer() == CoreOffer::kOffered && !DesignPathHoldsUsersFile();
   return started;
 }
 
@@ -93,7 +100,87 @@ void RsWizardApp::StorePagesIntoModel() {
 }
 
 void RsWizardApp::ReportExtraFileFailure(const ExtraFileFailure& failure) {
+  if (write_core_ && failure.path == CorePath() && !failure.outcome.reason.empty()) {
+    // The core's own reason: a file of the user's, or a core that cannot be made.
+    services().messages.Show(kExtraFileErrorTitle,
+                             "The core was not written to " + NativeSeparators(failure.path) + ": " +
+                                 failure.outcome.reason + "\nNo file was changed.\n\nPress OK to Exit");
+    services().process.Exit(1);
+  }
   ExitOnExtraFileFailure(failure, services().messages, services().process);
+}
+
+std::string RsWizardApp::CorePath() const {
+  return hdl::CoreFilePaths(host().design_directory, host().design_base_name, design_extension(), false)
+      .front();
+}
+
+CoreOffer RsWizardApp::core_offer() const {
+  if (host().notify) return CoreOffer::kManagerMakesIt;
+  if (!hdl::CoreLanguageAvailable(design_extension())) return CoreOffer::kNoCoreLanguage;
+  if (hdl::CoreNameProblem(design_extension(), host().design_base_name)) return CoreOffer::kIllegalName;
+  return CoreOffer::kOffered;
+}
+
+std::string RsWizardApp::CoreOfferText() const {
+  switch (core_offer()) {
+    case CoreOffer::kOffered:
+      return "Finish also writes the core itself as " + NativeSeparators(CorePath());
+    case CoreOffer::kManagerMakesIt:
+      return "The plug-in manager builds the design file from the wizard information file";
+    case CoreOffer::kNoCoreLanguage:
+      return "The core cannot be written as a '" + design_extension() + "' design file";
+    case CoreOffer::kIllegalName:
+      break;
+  }
+  return "The core cannot be written: " +
+         hdl::CoreNameProblem(design_extension(), host().design_base_name).value_or("");
+}
+
+bool RsWizardApp::set_write_core(bool on) {
+  if (on && (core_offer() != CoreOffer::kOffered || DesignPathHoldsUsersFile())) return false;
+  write_core_ = on;
+  return true;
+}
+
+bool RsWizardApp::DesignPathHoldsUsersFile() {
+  const std::string path = CorePath();
+  if (!services().files.Exists(path)) return false;
+  std::unique_ptr<std::istream> in = services().files.OpenForReading(path);
+  if (!in) return true;  // a directory, pipe or unreadable file is no core of ours
+  std::string head(hdl::kCoreHeadBytes, '\0');
+  in->read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<std::size_t>(in->gcount()));
+  return !hdl::IsProgramsCore(head);
+}
+
+std::string RsWizardApp::UsersDesignFileText() const {
+  return "The design file " + NativeSeparators(CorePath()) + " was not written by " + kRsProgramTitle +
+         ". It is left as it is: the core is not written.";
+}
+
+std::optional<ExtraFileFailure> RsWizardApp::StageCore() {
+  if (!write_core_ || core_offer() != CoreOffer::kOffered) return std::nullopt;
+  const std::string path = CorePath();
+  // A file of the user's may have appeared since the box was set.
+  if (DesignPathHoldsUsersFile()) {
+    const std::string reason =
+        std::string("a file ") + kRsProgramTitle + " did not write stands there and is left as it is";
+    return ExtraFileFailure{path, {WriteOutcome::Failure::kOpen, reason}};
+  }
+  std::vector<hdl::DesignFile> files;
+  try {
+    files = hdl::MakeCoreFiles(rs_parameters_, model(), host().design_directory, host().design_base_name,
+                               design_extension(), false);
+  } catch (const std::exception& e) {
+    return ExtraFileFailure{path,
+                            {WriteOutcome::Failure::kWrite, std::string("the core cannot be made: ") + e.what()}};
+  }
+  for (const hdl::DesignFile& file : files) {
+    WriteOutcome outcome = pending_files().Stage(file.path, [&](std::ostream& out) { out << file.text; });
+    if (!outcome.ok()) return ExtraFileFailure{file.path, std::move(outcome)};
+  }
+  return std::nullopt;
 }
 
 void RsWizardApp::ApplyModuleNameRule() { host().module_name = ModuleName(rs_parameters_); }
@@ -172,6 +259,8 @@ std::optional<ExtraFileFailure> RsWizardApp::StoreVariation() {
       info.AddConstantNumber("negroot" + FormatInt(j), engine.negroot[static_cast<std::size_t>(j)]);
     }
   }
+  // Made from the ports the model now records.
+  if (auto failure = StageCore()) return failure;
   LayoutSymbol();
   return std::nullopt;
 }

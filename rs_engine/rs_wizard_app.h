@@ -32,6 +32,14 @@ void RepairParameters(RsParameters& parameters);
 
 class RsWizardApp;
 
+// Whether Finish can write the core itself as the design file.
+enum class CoreOffer {
+  kOffered,
+  kManagerMakesIt,  // a plug-in manager started the wizard (-h): it builds the design file
+  kNoCoreLanguage,  // the design's language has no back end (".tdf", or ".vhd" for now)
+  kIllegalName,     // the design's name cannot name the core
+};
+
 // The four RS pages, in the order the wizard shows them.
 enum class RsPageKind { kDeviceType, kRsParameters, kExtraFiles, kOrderCodes };
 
@@ -82,6 +90,26 @@ class RsWizardApp : private RsWizardState, public WizardApp {
   // failed, if any (the model is then incomplete and must not be written).
   std::optional<ExtraFileFailure> StoreVariation();
 
+  // ---- The core as the design file ----
+  // Why Finish can or cannot write the core; the reason's text for the user.
+  CoreOffer core_offer() const;
+  std::string CoreOfferText() const;
+  // Whether Finish writes the core (the extra files page's box). Begin turns
+  // it on when the core is offered and no file of the user's stands at the
+  // design path.
+  bool write_core() const { return write_core_; }
+  // Turns it off, or on when the core is offered and the file at the design
+  // path is not the user's; false when turning it on was refused.
+  bool set_write_core(bool on);
+  // Whether a file stands at the design path that this program did not
+  // write (also one that cannot be read, or no regular file): it is never
+  // replaced.
+  bool DesignPathHoldsUsersFile();
+  // The design path as the core's file: "<directory><base name><extension>".
+  std::string CorePath() const;
+  // The refusal's text, naming the file.
+  std::string UsersDesignFileText() const;
+
   // The extra files the variation comes with, in the order they are written:
   // the memory file of a decoder, then the vector file when it is wanted.
   std::vector<std::string> ExtraFilePaths() const;
@@ -92,8 +120,11 @@ class RsWizardApp : private RsWizardState, public WizardApp {
 
  private:
   void StoreDecoderEntries(RsEngine& engine);
+  // Stages the core as the design file when write_core() is on.
+  std::optional<ExtraFileFailure> StageCore();
 
   RsPageFactory* rs_page_factory_;
+  bool write_core_ = false;
 };
 
 }  // namespace codexel

@@ -28,6 +28,15 @@ void ExtraFilesPage::CreateControls(QDialog& page) {
     parameters().generate_vectorfile = marked ? 1 : 0;
     Refresh();
   });
+  // The same rule for the core: turning it on over a file of the user's is
+  // refused with a box naming the file, and the box goes off again.
+  QObject::connect(ui_->writeCoreBox, &QCheckBox::toggled, &page, [this](bool marked) {
+    if (refreshing_) return;
+    if (!rs_app().set_write_core(marked) && rs_app().core_offer() == CoreOffer::kOffered) {
+      rs_app().ShowMessage(rs_app().UsersDesignFileText());
+    }
+    Refresh();
+  });
   const struct {
     QRadioButton* button;
     int megasymbols;
@@ -76,6 +85,12 @@ void ExtraFilesPage::Refresh() {
   ui.generateVectorFileBox->setChecked(view.vector_file_checked);
   ui.vectorFileLabel->setEnabled(view.vector_file_enabled);
   ui.vectorFileField->setEnabled(view.vector_file_enabled);
+  // Offered only without a plug-in manager and for a language with a back end.
+  const RsWizardApp& app = rs_app();
+  ui.writeCoreBox->setEnabled(app.core_offer() == CoreOffer::kOffered);
+  ui.writeCoreBox->setChecked(app.write_core());
+  ui.writeCoreBox->setToolTip(QString::fromStdString(app.CoreOfferText()));
+  ui.writeCoreBox->setAccessibleDescription(ui.writeCoreBox->toolTip());
   // An encoder's unit buttons keep whatever marks they have.
   ui.megasymbolsButton->setEnabled(view.decoder);
   ui.megabitsButton->setEnabled(view.decoder);

@@ -8,7 +8,10 @@
 // the controls or of the labels beside them:
 //   "extraFilesGroup" "Extra files generated": the check box
 //     "generateVectorFileBox", the read-only fields "vectorFileField" and
-//     "memoryFileField" with their labels "vectorFileLabel", "memoryFileLabel"
+//     "memoryFileField" with their labels "vectorFileLabel", "memoryFileLabel",
+//     and the check box "writeCoreBox" (Finish writes the core as the design
+//     file; its tool tip and accessible description say why it is offered
+//     or not)
 //   "throughputGroup" "Throughput calculation for decoder": "unitLabel", the
 //     radio buttons "megasymbolsButton" and "megabitsButton", "frequencyLabel"
 //     with the digits-only "frequencyField", "calculateButton" and the

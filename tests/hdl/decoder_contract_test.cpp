@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "hdl/rs_core.h"
-#include "hdl/rs_decoder.h"
+#include "hdl/decoder_plan.h"
 #include "hdl/simulator.h"
 #include "hdl/verilog.h"
 #include "hdl/vhdl.h"
@@ -64,7 +64,7 @@ struct Sent {
   std::vector<int> codeword, received, erased;  // c[0..n-1]
   int changed = 0;                      // symbols the errors and erasures altered
   bool within = false, bypass = false;
-  long last_edge = 0;
+  long last_edge = 0;  // counted in edges the core takes (dsout high)
 };
 
 class Traffic {
@@ -115,7 +115,7 @@ class Traffic {
       }
       const bool bypass = remaining == p_.n ? current.bypass : Chance(0.5);
       Clock(dsin, !stall, symbol, bypass, erase, false);
-      if (!stall && remaining > 0 && --remaining == 0) queue_.back().last_edge = edge_ - 1;
+      if (!stall && remaining > 0 && --remaining == 0) queue_.back().last_edge = taken_ - 1;
     }
     if (sent_count < words || !queue_.empty()) Problem("not every codeword came out");
     return problems_;
@@ -189,6 +189,7 @@ class Traffic {
     if (dsout && !reset) Observe(valid != 0, static_cast<int>(rsout), static_cast<int>(numerr), fail != 0);
     sim_.Step();
     ++edge_;
+    if (dsout || reset) ++taken_;
   }
 
   void Observe(bool valid, int symbol, int numerr, bool fail) {
@@ -201,7 +202,10 @@ class Traffic {
       out_numerr_ = numerr;
       out_fail_ = fail;
       if (queue_.empty()) return Problem("a codeword came out that was never taken");
-      const long waited = edge_ - queue_.front().last_edge;
+      const long waited = taken_ - queue_.front().last_edge;
+      // The first symbol is loaded `latency` edges after the last one was
+      // taken and sampled at the next edge.
+      if (waited != plan_.latency + 1) Problem("latency " + std::to_string(waited - 1) + ", not the plan's");
       if (waited + 1 > plan_.latency_bound) Problem("latency " + std::to_string(waited) + " over the bound");
     } else if (numerr != out_numerr_ || fail != out_fail_) {
       Problem("numerr or decfail changed inside a codeword");
@@ -242,6 +246,7 @@ class Traffic {
   int out_numerr_ = 0;
   bool out_fail_ = false;
   long edge_ = 0;
+  long taken_ = 0;  // edges with dsout high: the core's clocks
   std::vector<std::string> problems_;
   std::vector<std::uint64_t> trace_;
 };
@@ -387,7 +392,14 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{7, 127, 20, 137, 1, 8, false}, // full length
                       Case{8, 204, 16, 285, 0, 8, false}, // DVB
                       Case{8, 60, 50, 285, 200, 6, false}, // most check symbols, late roots
-                      Case{8, 255, 50, 301, 2, 4, false}));
+                      Case{8, 255, 50, 301, 2, 4, false},
+                      // Both sides of plan boundaries (r 8): full speed
+                      // parallel | folded on r + 1 multipliers, one | two
+                      // Chien positions a clock; half speed r + 1 | 5
+                      // multipliers.
+                      Case{6, 42, 8, 67, 1, 6, false}, Case{6, 43, 8, 91, 0, 6, false},
+                      Case{6, 53, 8, 67, 2, 6, false}, Case{6, 54, 8, 103, 0, 6, false},
+                      Case{5, 26, 8, 37, 0, 6, false}, Case{5, 27, 8, 61, 3, 6, false}));
 
 }  // namespace
 }  // namespace codexel::hdl

@@ -8,7 +8,8 @@ VHDL-2008, the first set both), its component declaration analysed with a
 design that instantiates the core through it; the eight decoders of a table
 of codes, each passing its own vector file in both languages. A core with
 one constant changed must FAIL; --hdl must leave the other files as they are
-without it, and a refusal must write nothing.
+without it, and a refusal (also over a design file it did not write) must
+write nothing.
 
 With CODEXEL_HDL_SMALLEST_ONLY set (the sanitizer pass), GHDL runs only the
 codes of the smallest field.
@@ -279,8 +280,8 @@ class HdlGenTest(unittest.TestCase):
                 self.assertEqual(status, 0)
                 for name in made:
                     self.assertEqual([os.path.basename(line) for line in out.split()].count(name), 1, out)
-                # Edit mode regenerates the same design from the recorded variation.
-                os.remove(os.path.join(hdl, design))
+                # Edit mode regenerates the same design from the recorded
+                # variation, over the design file it wrote.
                 self.assertEqual(gen(["--edit", "--hdl", "--testbench", design], hdl)[0], 0)
                 self.assertEqual(snapshot(hdl), with_hdl)
 
@@ -290,6 +291,10 @@ class HdlGenTest(unittest.TestCase):
             f.write("kept\n")
         os.mkdir(os.path.join(directory, "taken.v"))  # the design file cannot be written
         os.mkdir(os.path.join(directory, "taken.cmp"))  # nor the component declaration
+        with open(os.path.join(directory, "mine.v"), "w") as f:  # a design file of the user's
+            f.write("// Made by hand.\nmodule mine;\nendmodule\n")
+        with open(os.path.join(directory, "mine.vhd"), "w") as f:
+            f.write("-- Made by hand.\nentity mine is\nend entity mine;\n")
         before = snapshot(directory)
         for args, message in (
                 (["--hdl", "rs.tdf"], "rs.tdf: --hdl writes Verilog or VHDL only"),
@@ -308,7 +313,9 @@ class HdlGenTest(unittest.TestCase):
                 (["--hdl", "wire.v"], "'wire' cannot name a Verilog module: it is a Verilog keyword"),
                 (["--hdl", "rsout.v"], "'rsout' is the name of one of the core's ports"),
                 (["--testbench", "rs.v"], "--testbench needs --hdl"),
-                (["--hdl", "taken.v"], "taken.v: ")):
+                (["--hdl", "taken.v"], "taken.v: "),
+                (["--hdl", "mine.v"], "mine.v: not written by codexel-gen --hdl; left as it is"),
+                (["--hdl", "mine.vhd"], "mine.vhd: not written by codexel-gen --hdl; left as it is")):
             status, out, err = gen(args, directory)
             self.assertEqual(status, 1, args)
             self.assertEqual(out, "", args)

@@ -9,7 +9,9 @@ page with their boxes (read with Ctrl+C) and the values the file records;
 Enter leaving that page with a typed value; the typical run ("Decoder",
 "DVB Standard", Next to the Summary page, Finish) against codexel-gen, then
 the same design edited, every page showing the recorded choices and Finish
-writing the same bytes; and the message boxes of a refused start and of an
+writing the same bytes; a new Verilog design finished with the core written
+as its design file, against codexel-gen --hdl and simulated in Icarus Verilog
+with its own vector file; and the message boxes of a refused start and of an
 unknown option.
 
 Usage: binary_test.py PATH_TO_CODEXEL PATH_TO_CODEXEL_GEN
@@ -88,9 +90,9 @@ def decoder_to_summary_and_finish(codexel, gen, display):
     run = WizardRun(codexel, display, NEW_ARGS)
     try:
         run.page()
-        before = run.picture().crop(0, 0, 150, 288)
+        before = run.settled_picture((0, 0, 150, 288))
         run.keys("Down")  # from "Encoder" to "Decoder"
-        after = run.picture().crop(0, 0, 150, 288)
+        after = run.settled_picture((0, 0, 150, 288), differs_from=before)
         check(before.rows != after.rows, "the preview did not change")
         for number in range(2, PAGES + 1):
             run.click(NEXT)
@@ -221,7 +223,7 @@ def typical_run_then_edit(codexel, gen, display):
             run.page()
             run.keys(*["Tab"] * 5, "space")  # "DVB Standard"
             for number in range(2, PAGES):
-                panels.append(run.picture().crop(*PANEL))
+                panels.append(run.settled_picture(PANEL, equals=panels[0] if panels else None))
                 check(panels[-1].rows == panels[0].rows, f"page {number} shows another symbol")
                 corner = run.corner()
                 run.click(NEXT)
@@ -253,7 +255,7 @@ def typical_run_then_edit(codexel, gen, display):
             for number in range(1, PAGES):
                 run.page()
                 # Every RS page shows the symbol of the recorded choices.
-                check(run.picture().crop(*PANEL).rows == panels[0].rows,
+                check(run.settled_picture(PANEL, equals=panels[0]).rows == panels[0].rows,
                       f"page {number} shows another symbol")
                 if number == 2:  # the five fields, from the top
                     shown = []
@@ -278,6 +280,42 @@ def typical_run_then_edit(codexel, gen, display):
             check(read(os.path.join(work, name), "rb") == data, f"{name} changed on Finish")
     finally:
         shutil.rmtree(work, ignore_errors=True)
+
+
+def core_written_on_finish(codexel, gen, display):
+    """A new Verilog design without a plug-in manager: Finish on the extra
+    files page writes the core as the design file (the box starts on), the
+    bytes codexel-gen --hdl writes for the variation, and the core passes its
+    own vector file in Icarus Verilog."""
+    run = WizardRun(codexel, display, ["-n", "{work}/rs.v"], notify=False)
+    try:
+        run.page()
+        run.keys("Down")  # "Decoder"
+        for number in (2, 3):
+            run.click(NEXT)
+            run.page()
+            check(run.title().startswith(page_title(number, PAGES)), f"title {run.title()!r}")
+        run.click(FINISH)
+        check(run.wait() == 0, f"exit status {run.program.returncode}")
+        files = run.files()
+        check(files == ["inv_4_19.hex", "rs.cnx", "rs.v", "rs.vec"], f"files {files}")
+        written = {name: read(run.path(name), "rb") for name in files}
+        # The testbench from the variation's own vector file, made by
+        # codexel-gen from the recorded variation (over its own design file).
+        done = subprocess.run([gen, "--edit", "--hdl", "--testbench", run.path("rs.v")],
+                              env=run.env, capture_output=True, timeout=WAIT_SECONDS)
+        check(done.returncode == 0, f"codexel-gen: {done.stderr!r}")
+        for name, data in written.items():
+            check(read(run.path(name), "rb") == data, f"{name} differs from codexel-gen --hdl's")
+        built = subprocess.run(["iverilog", "-g2005", "-o", run.path("sim"), run.path("rs.v"),
+                                run.path("rs_tb.v")], capture_output=True, text=True, timeout=120)
+        check(built.returncode == 0, f"iverilog: {built.stderr}")
+        sim = subprocess.run(["vvp", "-n", run.path("sim")], capture_output=True, text=True,
+                             timeout=120)
+        verdict = sim.stdout.strip().splitlines()[-1:] or [""]
+        check(verdict[0].startswith("PASS "), f"simulation: {sim.stdout[-300:]!r}")
+    finally:
+        run.close()
 
 
 def boxes_then(status, args):
@@ -312,6 +350,7 @@ CASES = [
     ("typed values with their boxes", typed_values_with_their_boxes),
     ("enter keeps a typed value", enter_keeps_a_typed_value),
     ("typical run, then the design edited", typical_run_then_edit),
+    ("the core written on Finish, simulated", core_written_on_finish),
     ("no design file", boxes_then(1, [])),
     ("unknown option", boxes_then(2, ["-q", "-n", "{work}/rs.tdf"])),
 ]
@@ -319,4 +358,4 @@ CASES = [
 
 if __name__ == "__main__":
     sys.exit(run_binary_test(__doc__, CASES, programs=2,
-                             tools=("Xvfb", "xdotool", "xwd", "xclip")))
+                             tools=("Xvfb", "xdotool", "xwd", "xclip", "iverilog", "vvp")))

@@ -7,13 +7,18 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QDir>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <random>
+#include <sstream>
+#include <tuple>
 
+#include "hdl/design_files.h"
 #include "host/number_text.h"
 #include "platform/posix_files.h"
+#include "rs_engine/batch_generator.h"
 #include "rs_engine/rs_wizard_app.h"
 #include "rs_pages/rs_page_factory.h"
 #include "tests/support/fakes.h"
@@ -46,7 +51,8 @@ const char* const kFields[] = {"bitsField", "symbolsField", "checksField", "poly
                                "firstRootField"};
 const char* const kTexts[] = {"12", "3", "", "x", "6", "8", "300", "20", "255", "16", "-1", " 7"};
 
-class OperatedPagesTest : public ::testing::TestWithParam<unsigned> {
+// The pages operated in a random order; the seed is the test's.
+class OperatedPages : public ::testing::Test {
  protected:
   int Pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random_); }
 
@@ -119,7 +125,7 @@ class OperatedPagesTest : public ::testing::TestWithParam<unsigned> {
     }
   }
 
-  std::mt19937 random_{GetParam()};
+  std::mt19937 random_;
   testing::RecordingMessages boxes_;  // answered at once
   testing::RecordingNotifier notifier_;
   testing::FakeTextMetrics metrics_;
@@ -128,6 +134,11 @@ class OperatedPagesTest : public ::testing::TestWithParam<unsigned> {
   PlatformServices services_{boxes_, notifier_, metrics_, files_, process_};
   QtRsPageFactory pages_;
   RsWizardApp app_{services_, &pages_};
+};
+
+class OperatedPagesTest : public OperatedPages, public ::testing::WithParamInterface<unsigned> {
+ protected:
+  void SetUp() override { random_.seed(GetParam()); }
 };
 
 TEST_P(OperatedPagesTest, FinishWritesWhatThePagesShowed) {
@@ -172,6 +183,172 @@ TEST_P(OperatedPagesTest, FinishWritesWhatThePagesShowed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, OperatedPagesTest, ::testing::Range(1u, 7u));
+
+// ---- The core as the design file ----
+
+// What stands at the design path before the run, and when.
+enum class Before { kNothing, kOwnCore, kUsersFile, kUsersFileAtFinish };
+
+struct CoreCase {
+  const char* name;
+  const char* design;  // file name in the run's folder
+  bool manager;        // started with -h
+  Before before;
+  bool offered;        // the box is enabled
+};
+
+constexpr CoreCase kCoreCases[] = {
+    {"NewVerilog", "rs.v", false, Before::kNothing, true},
+    {"EditedOverOwnCore", "rs.v", false, Before::kOwnCore, true},
+    {"UsersFileStays", "rs.v", false, Before::kUsersFile, true},
+    {"UsersFileAppearsBeforeFinish", "rs.v", false, Before::kUsersFileAtFinish, true},
+    {"ManagerMakesIt", "rs.v", true, Before::kNothing, false},
+    {"Zhdl", "rs.tdf", false, Before::kNothing, false},
+};
+constexpr const char* kUsersText = "module rs; // mine\nendmodule\n";
+
+class CoreBoxTest : public OperatedPages,
+                    public ::testing::WithParamInterface<std::tuple<CoreCase, unsigned>> {
+ protected:
+  // codexel-gen --hdl for `p` in `dir`: the design file's bytes.
+  std::string GeneratedCore(const RsParameters& p, const QString& dir) {
+    const std::string design = dir.toStdString() + "/rs.v";
+    std::vector<std::string> args = {
+        p.Enc_Dec == 1 ? "--encoder" : "--decoder", p.Eras_Stnd == 1 ? "--erasures" : "--standard",
+        p.Disc_Stream == 1 ? "--discrete" : "--streaming", p.Fast_Small == 1 ? "--full" : "--half",
+        "-m", FormatInt(p.m), "-n", FormatInt(p.n), "-r", FormatInt(p.r), "--irrpol", FormatInt(p.irrpol),
+        "--genstart", FormatInt(p.genstart), "--hdl", design};
+    if (p.Enc_Dec == 1) args.erase(args.begin() + 1, args.begin() + 4);
+    std::ostringstream out, err;
+    PosixFileSystem files;
+    EXPECT_EQ(RunGenerator(args, [this]() -> TextMetrics& { return metrics_; }, files, out, err), 0)
+        << err.str();
+    return testing::ReadFile(design);
+  }
+};
+
+TEST_P(CoreBoxTest, FinishWritesTheCoreExactlyWhenTheBoxIsOn) {
+  const auto [c, seed] = GetParam();
+  random_.seed(seed);
+  QTemporaryDir dir, gen_dir;
+  const std::string design = dir.filePath(c.design).toStdString();
+  std::vector<std::string> args = {"-n", design};
+  if (c.manager) args.insert(args.begin(), "-h7");
+  const std::string linked = dir.filePath("real.v").toStdString();
+  if (c.before == Before::kOwnCore) {  // a variation codexel-gen made, edited
+    std::ostringstream out, err;
+    ASSERT_EQ(RunGenerator({"--dvb", "--hdl", design}, [this]() -> TextMetrics& { return metrics_; },
+                           files_, out, err),
+              0);
+    std::erase(args, std::string("-n"));
+    // Its design file a link to a file of its own permissions: both stay.
+    std::filesystem::rename(design, linked);
+    std::filesystem::create_symlink("real.v", design);
+    std::filesystem::permissions(linked, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::owner_write |
+                                             std::filesystem::perms::others_read);
+  }
+  if (c.before == Before::kUsersFile) testing::WriteText(design, kUsersText);
+  const bool starts_on = c.offered && c.before != Before::kUsersFile;
+
+  testing::ModalDriver driver(std::chrono::seconds(30));
+  driver.Click("nextButton").Inspect([&](QWidget& w) { CheckablePage(w, kDevice, 8); });
+  driver.Click("nextButton");
+  bool on = false;
+  driver.Click("finishButton").Inspect([&](QWidget& w) {
+    auto& box = Get<QAbstractButton>(w, "writeCoreBox");
+    EXPECT_EQ(box.isEnabled(), c.offered);
+    EXPECT_EQ(box.isChecked(), starts_on);
+    EXPECT_EQ(box.accessibleName(), "Write the core into the design file");
+    EXPECT_FALSE(box.toolTip().isEmpty());
+    // Its mnemonic, Alt+W, acts as a click does (a moment later).
+    const bool users = c.before == Before::kUsersFile;
+    QTest::keyClick(&w, Qt::Key_W, Qt::AltModifier);
+    const bool flipped = c.offered && !users ? !starts_on : false;
+    for (int wait = 0; wait < 100 && box.isChecked() != flipped; ++wait) QTest::qWait(20);
+    QTest::qWait(150);
+    EXPECT_EQ(box.isChecked(), flipped);
+    EXPECT_EQ(app_.write_core(), flipped);
+    EXPECT_EQ(boxes_.shown.size(), users ? 1u : 0u) << "a refusal names the file";
+    // With it an odd count of flips for seed 2, even for seed 3: the box ends on and off.
+    for (int step = 0; step < 9 + static_cast<int>(seed); ++step) {
+      const bool was = box.isChecked();
+      const std::size_t boxes = boxes_.shown.size();
+      Operate(w, "writeCoreBox");
+      EXPECT_EQ(box.isChecked(), app_.write_core()) << "step " << step;
+      if (!c.offered) {
+        EXPECT_FALSE(box.isChecked()) << "step " << step;
+      }
+      if (c.before == Before::kUsersFile) {
+        EXPECT_FALSE(box.isChecked()) << "step " << step;
+        // Every attempt to turn it on names the file; none to turn it off.
+        ASSERT_EQ(boxes_.shown.size(), boxes + (was ? 0 : 1)) << "step " << step;
+        if (!was) {
+          EXPECT_NE(boxes_.shown.back().text.find(design), std::string::npos) << boxes_.shown.back().text;
+        }
+      } else {
+        EXPECT_EQ(boxes_.shown.size(), boxes) << "step " << step;
+        if (c.offered) {
+          EXPECT_NE(box.isChecked(), was) << "step " << step;
+        }
+      }
+    }
+    if (c.before == Before::kUsersFileAtFinish) {
+      if (!box.isChecked()) box.setChecked(true);
+      testing::WriteText(design, kUsersText);
+    }
+    on = box.isChecked();
+  });
+  int status = -2;
+  try {
+    status = app_.Run(args);
+  } catch (const testing::ProcessExit& exit) {
+    status = exit.status;
+  }
+  driver.Finish();
+
+  if (c.before == Before::kUsersFileAtFinish) {
+    // As a file that cannot be written: a box naming it, status 1, nothing else written.
+    EXPECT_EQ(status, 1);
+    ASSERT_FALSE(boxes_.shown.empty());
+    EXPECT_NE(boxes_.shown.back().text.find(design), std::string::npos);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{c.design});
+  } else {
+    EXPECT_EQ(status, 0);
+  }
+  if (c.before == Before::kUsersFile || c.before == Before::kUsersFileAtFinish) {
+    EXPECT_EQ(testing::ReadFile(design), kUsersText);
+    return;
+  }
+  ASSERT_EQ(std::filesystem::exists(design), on || c.before == Before::kOwnCore) << "box on: " << on;
+  if (on) {
+    EXPECT_EQ(testing::ReadFile(design), GeneratedCore(app_.parameters(), gen_dir.path()));
+  }
+  // The other files are the ones a run without the core writes.
+  const QString stem = QString::fromStdString(std::filesystem::path(design).stem().string());
+  QStringList expected = {stem + ".cnx"};
+  if (app_.parameters().Enc_Dec == 0) {
+    expected << QString::fromStdString(MemoryFileName(app_.parameters().m, app_.parameters().irrpol));
+  }
+  if (app_.parameters().generate_vectorfile == 1) expected << stem + ".vec";
+  if (on || c.before == Before::kOwnCore) expected << c.design;
+  if (c.before == Before::kOwnCore) {
+    expected << "real.v";
+    EXPECT_TRUE(std::filesystem::is_symlink(design));
+    EXPECT_EQ(std::filesystem::status(linked).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::others_read);
+  }
+  expected.sort();
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CoreBoxTest,
+                         ::testing::Combine(::testing::ValuesIn(kCoreCases), ::testing::Values(2u, 3u)),
+                         [](const auto& info) {
+                           return std::string(std::get<0>(info.param).name) + "_" +
+                                  std::to_string(std::get<1>(info.param));
+                         });
 
 }  // namespace
 }  // namespace codexel

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "hdl/design_files.h"
+
 #include <sstream>
 
 #include "tests/support/fakes.h"
@@ -149,6 +151,103 @@ TEST_F(RsAppTest, VectorFileThatCannotBeOpenedEndsTheRun) {
             "Unable to open the file /w/rs.vec for writting\n The program can not continue\n\n"
             "Press OK to Exit");
   EXPECT_FALSE(fakes_.files.Exists("/w/rs.cnx"));
+}
+
+// ---- The core as the design file ----
+
+// The printed core's header is recognised in either language's comments;
+// anything else is the user's.
+TEST(ProgramsCoreTest, RecognisesTheHeaderOnly) {
+  const std::string made_by = "Made by Codexel V1.00 (codexel-gen --hdl).";
+  const struct {
+    std::string head;
+    bool ours;
+  } cases[] = {
+      {"// The core of ...\n// " + made_by + "\n`timescale 1ns / 1ps\n", true},
+      {"-- The core of ...\n-- Standard, ...\n-- " + made_by + "\nlibrary ieee;\n", true},
+      {"// The core of ...\r\n// " + made_by + "\r\n", true},
+      {"// " + made_by, true},
+      {"module rs;\n// " + made_by + "\n", false},  // past the header
+      {"// " + made_by + " and edited\n", false},
+      {"// Made by Codexel V1.00.\n", false},
+      {"", false},
+      {"// my own core\nmodule rs; endmodule\n", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(hdl::IsProgramsCore(c.head), c.ours) << c.head;
+}
+
+struct OfferCase {
+  const char* name;
+  const char* path;
+  bool manager;          // -h given
+  const char* existing;  // the file at the design path: none, "own" (printed) or its text
+  CoreOffer offer;
+  bool can_turn_on;
+};
+
+class CoreOfferTest : public RsAppTest, public ::testing::WithParamInterface<OfferCase> {};
+
+TEST_P(CoreOfferTest, OffersTheCoreAndStagesItBeforeTheWizardInformationFile) {
+  const OfferCase& c = GetParam();
+  app_.SetDesignPath(c.path);
+  app_.host().notify = c.manager;
+  app_.parameters() = DvbDecoder();
+  const std::string design = c.path;
+  if (c.existing) {
+    const std::string text = c.existing;
+    fakes_.files.files[design] =
+        text == "own"
+            ? "// The core of an older variation.\n// Made by Codexel V1.00 (codexel-gen --hdl).\nmodule rs;\n"
+            : text;
+  }
+  EXPECT_EQ(app_.core_offer(), c.offer);
+  EXPECT_FALSE(app_.CoreOfferText().empty());
+  EXPECT_EQ(app_.set_write_core(true), c.can_turn_on);
+  EXPECT_EQ(app_.write_core(), c.can_turn_on);
+  const std::string before = c.existing ? fakes_.files.files[design] : "";
+  const std::string base = design.substr(0, design.rfind('.'));
+  Finish();
+  std::vector<std::string> written = {"/w/inv_8_285.hex", base + ".vec", base + ".cnx"};
+  if (c.can_turn_on) written.insert(written.end() - 1, design);
+  EXPECT_EQ(fakes_.files.written, written)
+      << "the core with the other files, the wizard information file last";
+  if (c.can_turn_on) {
+    app_.ApplyModuleNameRule();
+    const auto core = hdl::MakeCoreFiles(app_.parameters(), app_.model(), "/w/", base.substr(3), ".v", false);
+    EXPECT_EQ(fakes_.files.files[design], core.at(0).text);
+  } else if (c.existing) {
+    EXPECT_EQ(fakes_.files.files[design], before);
+  }
+  EXPECT_TRUE(app_.set_write_core(false));
+  EXPECT_FALSE(app_.write_core());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CoreOfferTest,
+    ::testing::Values(
+        OfferCase{"Verilog", "/w/rs.v", false, nullptr, CoreOffer::kOffered, true},
+        OfferCase{"OverOwnCore", "/w/rs.v", false, "own", CoreOffer::kOffered, true},
+        OfferCase{"OverUsersFile", "/w/rs.v", false, "module rs; endmodule\n", CoreOffer::kOffered, false},
+        OfferCase{"OverEmptyFile", "/w/rs.v", false, "", CoreOffer::kOffered, false},
+        OfferCase{"ManagerMakesIt", "/w/rs.v", true, nullptr, CoreOffer::kManagerMakesIt, false},
+        OfferCase{"Zhdl", "/w/rs.tdf", false, nullptr, CoreOffer::kNoCoreLanguage, false},
+        OfferCase{"NotAModuleName", "/w/2rs.v", false, nullptr, CoreOffer::kIllegalName, false},
+        OfferCase{"NamedLikeAPort", "/w/numerr.v", false, nullptr, CoreOffer::kIllegalName, false},
+        OfferCase{"Vhdl", "/w/rs.vhd", false, nullptr,
+                  hdl::CoreLanguageAvailable(".vhd") ? CoreOffer::kOffered : CoreOffer::kNoCoreLanguage,
+                  hdl::CoreLanguageAvailable(".vhd")}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RsAppTest, UsersFileAppearingBeforeFinishEndsTheRunWithNothingWritten) {
+  app_.SetDesignPath("/w/rs.v");
+  ASSERT_TRUE(app_.set_write_core(true));
+  fakes_.files.files["/w/rs.v"] = "mine\n";
+  EXPECT_THROW(Finish(), ProcessExit);
+  ASSERT_EQ(fakes_.messages.shown.size(), 1u);
+  EXPECT_EQ(fakes_.messages.shown[0].title, "Error");
+  EXPECT_NE(fakes_.messages.shown[0].text.find("/w/rs.v"), std::string::npos);
+  EXPECT_TRUE(fakes_.files.written.empty());
+  EXPECT_EQ(fakes_.files.files, (std::map<std::string, std::string>{{"/w/rs.v", "mine\n"}}));
 }
 
 TEST_F(RsAppTest, MemoryFileWriteFailureEndsTheRunBeforeTheVectors) {

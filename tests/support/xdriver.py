@@ -311,6 +311,27 @@ class WizardRun:
     def picture(self):
         return capture(self.env, self.window)
 
+    def settled_picture(self, box, equals=None, differs_from=None):
+        """The pixels in `box` (x, y, width, height) once the window is
+        painted: the same picture twice in a row, not of one colour, and,
+        when given, equal to `equals` or other than `differs_from`. A window
+        that has just been mapped or changed may not be painted yet, the
+        later the more loaded the machine; this waits at most WAIT_SECONDS
+        and then returns the last picture, for the caller's check to fail."""
+        deadline = time.monotonic() + WAIT_SECONDS
+        last = None
+        while True:
+            picture = self.picture().crop(*box)
+            wanted = ((equals is None or picture.rows == equals.rows) and
+                      (differs_from is None or picture.rows != differs_from.rows) and
+                      len({pixel for row in picture.rows for pixel in row}) > 1)
+            if wanted and last is not None and picture.rows == last.rows:
+                return picture
+            if time.monotonic() > deadline:
+                return picture
+            last = picture
+            time.sleep(0.05)
+
     def wait(self):
         return self.program.wait(timeout=WAIT_SECONDS)
 

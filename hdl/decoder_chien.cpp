@@ -1,0 +1,135 @@
+// One Chien and Forney pass a codeword, `chien_parallel` positions a clock.
+// Output symbol q (c[j], j = n-1-q) has lane q mod p of change-memory word
+// q / p; the pass goes through the words from the last to the first, so
+// that position j rises by p a clock from j0 = n-1-(words-1)p: the terms
+// Lambda_i z^i (z = alpha^(-j)) start as Lambda_i itself and gain
+// alpha^(-i p) a clock, and lane d adds the constant alpha^(-i(j0-d)).
+// Omega's terms carry z^b as well (alpha^(-(i+b)) per position), so that
+// their sum is z^b Omega(z), and where Lambda(z) = 0 the error value is that
+// times the inverse of Lambda_odd(z) = z Lambda'(z): the inverse from the
+// field's table, registered, then one multiplier into the change memory
+// (0 where there is no change). The roots and nonzero changes are counted,
+// and one clock after the last position numerr and decfail are decided.
+
+#include "hdl/decoder_stages.h"
+#include "hdl/rs_core.h"
+
+namespace codexel::hdl::decoder {
+
+ChienResult BuildChien(Netlist& nl, const DecoderPlan& plan, const RsParameters& p, const SolverResult& s) {
+  const Field& f = nl.field();
+  const int m = p.m, n = p.n, r = p.r, b = p.genstart;
+  const int par = plan.chien_parallel, clocks = plan.chien_clocks;
+  const int j0 = n - 1 - (clocks - 1) * par;  // position of lane 0 in the first clock
+  const Sig go = s.done;
+
+  // The word in hand counts down from the last.
+  const int cw = BitsFor(clocks - 1);
+  const Sig busy = nl.Reg("chien_busy", 1);
+  const Sig word = nl.Reg("chien_word", cw);
+  const Sig first = nl.And(busy, nl.EqConst(word, static_cast<std::uint64_t>(clocks - 1)));
+  const Sig last = nl.And(busy, nl.IsZero(word));
+  nl.Next(busy, nl.Or(go, nl.And(busy, nl.Not(last))));
+  nl.Next(word, nl.Mux(go, nl.Const(static_cast<std::uint64_t>(clocks - 1), cw), nl.Sub(word, nl.Const(1, cw))),
+          nl.Or(go, busy));
+  const Sig bank = nl.Reg("chien_bank", 1);
+  nl.Next(bank, nl.Not(bank), go);
+
+  const Sig advance = nl.Or(go, busy);
+  Poly c_lambda, c_omega;
+  for (int i = 0; i <= r; ++i) {
+    const Sig reg = nl.DataReg(Indexed("c_lambda", i), m);
+    nl.Next(reg, nl.Mux(go, s.lambda[static_cast<std::size_t>(i)], nl.GfMulConst(reg, f.Power(-i * par))),
+            advance);
+    c_lambda.push_back(reg);
+  }
+  for (int i = 0; i < r; ++i) {
+    const Sig reg = nl.DataReg(Indexed("c_omega", i), m);
+    nl.Next(reg, nl.Mux(go, s.omega[static_cast<std::size_t>(i)], nl.GfMulConst(reg, f.Power(-(i + b) * par))),
+            advance);
+    c_omega.push_back(reg);
+  }
+  const Sig length = Staged(nl, "c_length", go, s.length);
+  const Sig erased = Staged(nl, "c_erased", go, s.erased);
+  const Sig overflow = Staged(nl, "c_overflow", go, s.overflow);
+  const Sig bypass = Staged(nl, "c_bypass", go, s.bypass);
+
+  // First clock: Lambda(z), Lambda_odd(z) and z^b Omega(z) at each lane's
+  // position; a lane past c[0] in the first clock finds nothing.
+  std::vector<Sig> root1, omega1, inverse1;
+  for (int d = 0; d < par; ++d) {
+    const int shift = j0 - d;
+    std::vector<Sig> all, odd, om;
+    for (int i = 0; i <= r; ++i) {
+      const Sig t = nl.GfMulConst(c_lambda[static_cast<std::size_t>(i)], f.Power(-i * shift));
+      all.push_back(t);
+      if (i % 2) odd.push_back(t);
+    }
+    for (int i = 0; i < r; ++i) {
+      om.push_back(nl.GfMulConst(c_omega[static_cast<std::size_t>(i)], f.Power(-(i + b) * shift)));
+    }
+    Sig valid = busy;
+    if (shift < 0) valid = nl.And(valid, nl.Not(first));
+    root1.push_back(Staged(nl, Indexed("root1_", d), Sig{}, nl.And(valid, nl.IsZero(nl.XorAll(all, m)))));
+    omega1.push_back(Staged(nl, Indexed("omega1_", d), Sig{}, nl.XorAll(om, m)));
+    inverse1.push_back(nl.GfInverseRegistered(nl.XorAll(odd, m)));
+  }
+  const Sig valid1 = nl.Reg("chien_valid1", 1);
+  const Sig first1 = nl.Reg("chien_first1", 1);
+  const Sig last1 = nl.Reg("chien_last1", 1);
+  nl.Next(valid1, busy);
+  nl.Next(first1, first);
+  nl.Next(last1, last);
+  const Sig word1 = Staged(nl, "chien_word1", Sig{}, word);
+  const Sig bank1 = Staged(nl, "chien_bank1", Sig{}, bank);
+
+  // Second clock: the values into the change memory, the counts.
+  const int ww = BitsFor(plan.chien_words - 1);
+  std::vector<Sig> changes_high_first, roots, nonzero;
+  for (int d = par - 1; d >= 0; --d) {
+    const std::size_t u = static_cast<std::size_t>(d);
+    const Sig value = nl.GfMul(omega1[u], inverse1[u]);
+    changes_high_first.push_back(nl.Mux(root1[u], value, nl.Zero(m)));
+  }
+  for (int d = 0; d < par; ++d) {
+    const std::size_t u = static_cast<std::size_t>(d);
+    roots.push_back(root1[u]);
+    nonzero.push_back(nl.ReduceOr(changes_high_first[static_cast<std::size_t>(par - 1 - d)]));
+  }
+  ChienResult result;
+  result.change_memory = nl.Memory("changes", m * par, 2 * plan.chien_words);
+  nl.MemWrite(result.change_memory, nl.Concat({bank1, nl.Resize(word1, ww)}), nl.Concat(changes_high_first),
+              valid1);
+  const int rw = BitsFor(r) + 1;
+  const Sig root_count = nl.DataReg("root_count", rw);
+  nl.Next(root_count, nl.Add(nl.Mux(first1, nl.Zero(rw), root_count), CountOnes(nl, roots, rw)), valid1);
+  Sig change_count = root_count;
+  if (plan.erasures) {
+    change_count = nl.DataReg("change_count", rw);
+    nl.Next(change_count, nl.Add(nl.Mux(first1, nl.Zero(rw), change_count), CountOnes(nl, nonzero, rw)),
+            valid1);
+  }
+  // The codeword's facts, kept from its last position on (a next codeword
+  // may load the stage at that edge).
+  const Sig f_length = Staged(nl, "f_length", last, length);
+  const Sig f_erased = Staged(nl, "f_erased", last, erased);
+  const Sig f_overflow = Staged(nl, "f_overflow", last, overflow);
+  const Sig f_bypass = Staged(nl, "f_bypass", last, bypass);
+  result.bank = Staged(nl, "f_bank", last1, bank1);
+
+  // Decision: too many erasures, a locator whose roots are not all among
+  // the positions, or more errors than the check symbols allow.
+  const Sig decide = nl.Reg("chien_decide", 1);
+  nl.Next(decide, last1);
+  const int lw = f_length.width;
+  const Sig twice = nl.Add(f_length, f_length);
+  const Sig fail = nl.Or(nl.Or(f_overflow, nl.Ne(nl.Resize(root_count, lw), f_length)),
+                         nl.Lt(nl.Add(nl.Const(static_cast<std::uint64_t>(r), lw), f_erased), twice));
+  result.fail = nl.And(fail, nl.Not(f_bypass));
+  result.clean = nl.Or(fail, f_bypass);
+  result.count = nl.Resize(change_count, BitsFor(r));
+  result.go = decide;
+  return result;
+}
+
+}  // namespace codexel::hdl::decoder

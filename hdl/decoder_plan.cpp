@@ -1,0 +1,104 @@
+#include "hdl/decoder_plan.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "rs_engine/rs_files.h"
+
+namespace codexel::hdl {
+
+namespace {
+
+int PowerOfTwoAtLeast(int value) {
+  int words = 2;
+  while (words < value) words *= 2;
+  return words;
+}
+
+// Completes a plan whose solver is chosen: the Chien pass, the output, the
+// timing; false when it misses the latency bound or the interval.
+bool Complete(DecoderPlan& plan, int chien_parallel, int chien_start) {
+  const int n = plan.n;
+  const int budget = plan.full_speed ? n : 2 * n;
+  if (plan.solver_spacing > budget) return false;
+  plan.chien_parallel = chien_parallel;
+  plan.chien_clocks = (n + chien_parallel - 1) / chien_parallel;
+  // A codeword's facts are read two clocks after its last position.
+  if (plan.chien_clocks < 3) return false;
+  plan.chien_words = PowerOfTwoAtLeast(plan.chien_clocks);
+  // The Chien stage loads at `chien_start`, evaluates for chien_clocks
+  // clocks, one more clock of Forney's formula, one to decide, and the
+  // output register loads the first symbol at the edge after.
+  plan.latency = chien_start + plan.chien_clocks + 3;
+  // A consumer samples the first symbol one edge after it is loaded, and
+  // within the bound.
+  if (plan.latency + 2 > plan.latency_bound) return false;
+  plan.delay = plan.latency + n - 1;
+  plan.delay_words = PowerOfTwoAtLeast(plan.delay);
+  plan.interval = plan.streaming ? std::max({n, plan.solver_spacing, plan.chien_clocks}) : plan.delay + n;
+  return true;
+}
+
+}  // namespace
+
+DecoderPlan PlanDecoder(const RsParameters& p) {
+  DecoderPlan base;
+  base.n = p.n;
+  base.r = p.r;
+  base.erasures = p.Eras_Stnd == 1;
+  base.streaming = p.Disc_Stream != 1;
+  base.full_speed = p.Fast_Small == 1;
+  base.latency_bound = base.streaming ? StreamingLatency(p.n, p.r, base.full_speed)
+                                      : DiscreteLatency(p.n, p.r, base.full_speed);
+  const int r = p.r;
+  // Every plan that meets the bound and the interval is weighed by the
+  // logic it costs, in rough LUTs: a general multiplier about 50, a folded
+  // lane's operand selection about 30 more, and a Chien position a clock
+  // 2r + 1 constant multipliers, its Forney multiplier and a table port.
+  const int chien_cost = 6 * (2 * r + 1) + 60;
+  DecoderPlan best;
+  long best_cost = -1;
+  const auto consider = [&](DecoderPlan plan, int chien_parallel, int chien_start, long solver_cost) {
+    if (!Complete(plan, chien_parallel, chien_start)) return;
+    const long cost = solver_cost + static_cast<long>(chien_parallel) * chien_cost;
+    if (best_cost < 0 || cost < best_cost || (cost == best_cost && plan.latency < best.latency)) {
+      best = plan;
+      best_cost = cost;
+    }
+  };
+  for (int chien_parallel : {1, 2, 3, 4, 6, 8}) {
+    for (int groups = r + 1; groups >= 1; --groups) {
+      const int lanes = (r + 1 + groups - 1) / groups;
+      if ((r + 1 + lanes - 1) / lanes != groups) continue;  // the same sweep on fewer lanes
+      DecoderPlan plan = base;
+      plan.folded = true;
+      plan.lanes = lanes;
+      plan.groups = groups;
+      // (one more with a single group: its update and the next selection
+      // would meet)
+      plan.iteration_clocks = 2 * groups + 1 + (groups == 1 ? 1 : 0);
+      int evaluator = 0;  // Omega_i takes the groups up to coefficient i
+      for (int i = 0; i < r; ++i) evaluator += i / lanes + 1;
+      // and the multiplier row works a clock behind the selection.
+      plan.solver_clocks = r * plan.iteration_clocks + evaluator + 2;
+      plan.solver_spacing = plan.solver_clocks + 1;
+      plan.solver_multipliers = lanes;
+      // The solver loads one edge after the last symbol; the Chien stage
+      // one edge after the solver's last clock.
+      consider(plan, chien_parallel, plan.solver_clocks + 2, 80L * lanes);
+    }
+    DecoderPlan plan = base;
+    plan.folded = false;
+    plan.lanes = r + 1;
+    plan.groups = 1;
+    plan.iteration_clocks = 1;
+    plan.solver_clocks = 2 * r;
+    plan.solver_spacing = r + 1;
+    plan.solver_multipliers = (3 * r + 2) + (r + 1) + (plan.erasures ? r : 0);
+    consider(plan, chien_parallel, 2 * r + 2, 50L * plan.solver_multipliers);
+  }
+  if (best_cost >= 0) return best;
+  throw std::logic_error("decoder: no plan meets the latency bound and the codeword interval");
+}
+
+}  // namespace codexel::hdl

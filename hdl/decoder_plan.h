@@ -1,0 +1,56 @@
+#pragma once
+// How a decoder variant is built and timed: the one place where the
+// hardware is sized from the clocks a variant has, read by every stage, the
+// design file's header, the tests and the benchmarks.
+
+#include "rs_pages/rs_parameters.h"
+
+namespace codexel::hdl {
+
+struct DecoderPlan {
+  int n = 0;
+  int r = 0;
+  bool erasures = false;
+  bool streaming = false;
+  bool full_speed = false;
+
+  // The key-equation solver. Folded: a row of `lanes` multipliers sweeps the
+  // r + 1 coefficients in `groups` clocks; an iteration is a sweep for the
+  // discrepancy, one clock for its quotient, a sweep for the update (2 groups
+  // + 1 clocks), erasures enter as iterations of their own, and r more sweeps
+  // give the evaluator polynomial. Parallel (codes too short for that): one
+  // inversionless iteration a clock on 3r + 2 multipliers, then the
+  // evaluator on r + 1 multipliers of its own.
+  bool folded = true;
+  int lanes = 0;
+  int groups = 0;
+  int iteration_clocks = 0;
+  int solver_clocks = 0;     // clocks the solver (and evaluator) hold a codeword
+  int solver_spacing = 0;    // fewest clocks between two codewords it takes
+  int solver_multipliers = 0;  // general multipliers of solver and evaluator
+
+  // One Chien and Forney pass: `chien_parallel` positions a clock, two
+  // general multipliers each; the changes found wait in a small memory.
+  int chien_parallel = 1;
+  int chien_clocks = 0;
+  int chien_words = 0;  // change memory words per codeword, a power of two
+
+  // Clocks from the edge that takes a codeword's last symbol to the edge
+  // that loads its first output symbol (a consumer samples it one edge on).
+  int latency = 0;
+  // Clocks from the edge that takes a symbol to the edge that loads it out.
+  int delay = 0;
+  int delay_words = 0;  // the delay memory, a power of two
+  // Fewest clocks from one codeword's start to the next one's.
+  int interval = 0;
+  // The vector file's bound on latency for this variant.
+  long long latency_bound = 0;
+
+  int general_multipliers() const { return solver_multipliers + 2 * chien_parallel; }
+};
+
+// Throws std::logic_error for a parameter set no plan meets the latency
+// bound and codeword interval of (none of the legal ones).
+DecoderPlan PlanDecoder(const RsParameters& parameters);
+
+}  // namespace codexel::hdl

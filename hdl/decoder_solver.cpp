@@ -1,0 +1,352 @@
+// The key-equation solver: Berlekamp-Massey started from the erasures, then
+// the evaluator polynomial Omega = S Lambda mod x^r.
+//
+// Folded (the plan's lanes and groups): a row of `lanes` general multipliers
+// sweeps the coefficients, `lanes` a clock. Iteration k (r of them):
+//   sweep A   delta = sum Lambda_i S_(k-i)                   (groups clocks)
+//   factor    delta / b, from the registered inverse of b     (1 clock)
+//   sweep B   Lambda_i += factor B_(i-1); B_i = Lambda_i, or B_(i-1)
+//                                                             (groups clocks)
+// An iteration k < s (s erasures) is an erasure instead: Lambda and B become
+// (1 + X_k x) Lambda. Then r sweeps of A give Omega_0 .. Omega_(r-1), each
+// over the groups up to coefficient k, and take B's registers (B is done
+// with by then). The syndromes sit in a ring that turns once an
+// iteration, so S_(k-i) is always ring_i (zero for i > k). Every multiplier
+// operand comes from a register through a multiplexer steered by registered
+// phase flags, and every product ends in a register or the accumulator.
+//
+// Parallel: one inversionless iteration a clock on 3r + 2 multipliers, then
+// the evaluator on r + 1 multipliers of its own, for codes whose interval is
+// too short for the folded row.
+
+#include <algorithm>
+
+#include "hdl/decoder_stages.h"
+#include "hdl/rs_core.h"
+
+namespace codexel::hdl::decoder {
+
+namespace {
+
+SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameters& p, const InputStage& in) {
+  const int m = p.m, r = p.r;
+  const int lanes = plan.lanes, groups = plan.groups;
+  const Sig zero = nl.Zero(m);
+  const Sig one = nl.Const(1, m);
+  // One edge after the last symbol: the syndromes and the facts are then
+  // registers, which the ring and the facts load directly.
+  const Sig go = nl.Reg("solver_go", 1);
+  nl.Next(go, in.last_take);
+
+  // ---- Sequencing of the select clock: phase flags and counters ----
+  // Each clock selects a group's operands into registers; the multipliers
+  // work on them the clock after (the "mul" copies of the flags).
+  const int gw = BitsFor(groups - 1);
+  const int kw = BitsFor(r - 1);
+  const Sig sweep_a = nl.Reg("sweep_a", 1);
+  const Sig factor_clock = nl.Reg("factor_clock", 1);
+  const Sig sweep_b = nl.Reg("sweep_b", 1);
+  const Sig evaluating = nl.Reg("evaluating", 1);  // the Omega sweeps
+  const Sig group = nl.Reg("group", gw);
+  const Sig k = nl.Reg("iteration", kw);
+  // The group's first coefficient index.
+  const int bw = BitsFor(groups * lanes);
+  const Sig base = nl.DataReg("group_base", bw);
+  const Sig kb = nl.Resize(k, bw);
+  // A sweep ends with its last group; Omega_k's with the group holding
+  // coefficient k (Lambda_j S_(k-j) is zero for j > k), k's quotient by the
+  // lanes, counted beside k.
+  const Sig k_group = nl.Reg("k_group", gw);
+  const Sig k_lane = nl.Reg("k_lane", BitsFor(lanes - 1));
+  const Sig last_group = nl.Mux(evaluating, nl.Eq(group, k_group),
+                                nl.EqConst(group, static_cast<std::uint64_t>(groups - 1)));
+  const Sig last_k = nl.EqConst(k, static_cast<std::uint64_t>(r - 1));
+  const Sig a_end = nl.And(sweep_a, last_group);
+  const Sig b_end = nl.And(sweep_b, last_group);
+  const Sig omega_end = nl.And(a_end, evaluating);
+  const Sig idle = nl.Not(go);
+  // With one group, sweep B writes Lambda as the next sweep A would select
+  // it: a clock between them.
+  Sig next_a = b_end;
+  if (groups == 1) {
+    next_a = nl.Reg("sweep_gap", 1);
+    nl.Next(next_a, nl.And(idle, b_end));
+  }
+  nl.Next(sweep_a, nl.Or(go, nl.Or(next_a, nl.And(sweep_a, nl.Not(nl.And(last_group, nl.Or(nl.Not(evaluating), last_k)))))));
+  nl.Next(factor_clock, nl.And(idle, nl.And(a_end, nl.Not(evaluating))));
+  nl.Next(sweep_b, nl.And(idle, nl.Or(factor_clock, nl.And(sweep_b, nl.Not(last_group)))));
+  const Sig counting = nl.Or(sweep_a, sweep_b);
+  nl.Next(group, nl.Mux(nl.Or(go, nl.Or(factor_clock, last_group)), nl.Zero(gw),
+                        nl.Mux(counting, nl.AddConst(group, 1), group)));
+  nl.Next(base, nl.Mux(nl.Or(go, nl.Or(factor_clock, last_group)), nl.Zero(bw),
+                       nl.Mux(counting, nl.AddConst(base, static_cast<std::uint64_t>(lanes)), base)));
+  const Sig next_k = nl.Or(nl.And(b_end, nl.Not(last_k)), nl.And(omega_end, nl.Not(last_k)));
+  const Sig k_restart = nl.Or(go, nl.And(b_end, last_k));
+  nl.Next(k, nl.Mux(k_restart, nl.Zero(kw), nl.Mux(next_k, nl.AddConst(k, 1), k)));
+  const Sig lane_wrap = nl.EqConst(k_lane, static_cast<std::uint64_t>(lanes - 1));
+  nl.Next(k_lane, nl.Mux(nl.Or(k_restart, lane_wrap), nl.Zero(k_lane.width), nl.AddConst(k_lane, 1)),
+          nl.Or(k_restart, next_k));
+  nl.Next(k_group, nl.Mux(k_restart, nl.Zero(gw), nl.AddConst(k_group, 1)),
+          nl.Or(k_restart, nl.And(next_k, lane_wrap)));
+
+  // ---- The multiply clock's flags ----
+  const Sig mul_a = nl.Reg("mul_a", 1);
+  const Sig mul_first = nl.Reg("mul_first", 1);  // the sweep's first group: the accumulator starts
+  const Sig mul_f = nl.Reg("mul_factor", 1);
+  const Sig mul_b = nl.Reg("mul_b", 1);
+  const Sig mul_group = nl.DataReg("mul_group", gw);
+  const Sig omega_done = nl.Reg("omega_done", 1);  // Omega_k's last group multiplied
+  const Sig store = nl.Reg("omega_store", 1);      // Omega_k complete in the accumulator
+  const Sig last_store = nl.Reg("last_store", 1);
+  const Sig last_done = nl.Reg("last_omega_done", 1);
+  const Sig done = nl.Reg("solver_done", 1);
+  nl.Next(mul_a, nl.And(idle, sweep_a));
+  nl.Next(mul_first, nl.And(idle, nl.And(sweep_a, nl.IsZero(group))));
+  nl.Next(mul_f, nl.And(idle, factor_clock));
+  nl.Next(mul_b, nl.And(idle, sweep_b));
+  nl.Next(mul_group, group);
+  nl.Next(omega_done, nl.And(idle, omega_end));
+  nl.Next(store, nl.And(idle, omega_done));
+  nl.Next(last_done, nl.And(idle, nl.And(omega_end, last_k)));
+  nl.Next(last_store, nl.And(idle, last_done));
+  nl.Next(done, nl.And(idle, last_store));
+  nl.Next(evaluating, nl.And(idle, nl.Or(nl.And(b_end, last_k), nl.And(evaluating, nl.Not(last_store)))));
+  // Omega_k goes to B_k two clocks after its sweep's last select.
+  const Sig k1 = Staged(nl, "omega_k1", Sig{}, k);
+  const Sig omega_index = Staged(nl, "omega_k2", Sig{}, k1);
+
+  // ---- Codeword facts ----
+  const int lw = BitsFor(4 * r + 2);
+  const Sig erased = Staged(nl, "solver_erased", go, nl.Resize(in.erased_reg, lw));
+  const Sig overflow = Staged(nl, "solver_overflow", go, in.overflow_reg);
+  const Sig bypass = Staged(nl, "solver_bypass", go, in.bypass_reg);
+  const Sig length = nl.DataReg("length", lw);
+  const Sig kk = nl.Resize(k, lw);
+  // An iteration k < s is an erasure's; decided as its factor is selected.
+  const Sig erasing = Staged(nl, "erasing", factor_clock, nl.Lt(kk, erased));
+
+  // ---- Registers: Lambda, B, the syndrome ring ----
+  Poly lambda, before, ring;
+  for (int i = 0; i <= r; ++i) lambda.push_back(nl.DataReg(Indexed("lambda", i), m));
+  for (int i = 0; i <= r; ++i) before.push_back(nl.DataReg(Indexed("prior", i), m));
+  for (int i = 0; i < r; ++i) ring.push_back(nl.DataReg(Indexed("ring", i), m));
+  const Sig acc = nl.DataReg("accumulator", m);
+  const Sig factor = nl.DataReg("factor", m);
+  const Sig grows = nl.DataReg("grows", 1);
+  const Sig inverse_b = nl.DataReg("inverse_b", m);
+  const Sig carry = nl.DataReg("carry", m);  // B_(i-1) of the lane before, a group back
+
+  // The coefficients each lane sees in this group.
+  const auto column = [&](const Poly& poly, int lane, int size) {
+    std::vector<Sig> values;
+    for (int g = 0; g < groups; ++g) {
+      const int i = g * lanes + lane;
+      values.push_back(i < size ? poly[static_cast<std::size_t>(i)] : zero);
+    }
+    return Select(nl, group, values, m);
+  };
+
+  const Sig erasure_x =
+      plan.erasures ? nl.MemRead(in.erasure_memory,
+                                 nl.Concat({Staged(nl, "solver_bank", go, in.erasure_bank_reg),
+                                            nl.Resize(k, BitsFor(r - 1))}))
+                    : zero;
+  const Sig inverse_acc = nl.GfInverseRegistered(acc);
+
+  // Operand registers: A the Lambda coefficient (or, at the factor, the
+  // discrepancy), B the syndrome, the B coefficient one below, or 1 / b.
+  Poly op_a, op_b, products;
+  for (int lane = 0; lane < lanes; ++lane) {
+    op_a.push_back(nl.DataReg(Indexed("op_a", lane), m));
+    op_b.push_back(nl.DataReg(Indexed("op_b", lane), m));
+  }
+  for (int lane = 0; lane < lanes; ++lane) {
+    const std::size_t u = static_cast<std::size_t>(lane);
+    // Sweep B multiplies every lane's B coefficient by the factor register.
+    products.push_back(nl.GfMul(nl.Mux(mul_b, factor, op_a[u]), op_b[u]));
+  }
+  const Sig acc_next = nl.Mux(mul_a, nl.Xor(nl.Mux(mul_first, zero, acc), nl.XorAll(products, m)), acc);
+  nl.Next(acc, acc_next);
+
+  Poly lam_sel, b_sel;
+  for (int lane = 0; lane < lanes; ++lane) {
+    lam_sel.push_back(column(lambda, lane, r + 1));
+    b_sel.push_back(column(before, lane, r + 1));
+  }
+  for (int lane = 0; lane < lanes; ++lane) {
+    const std::size_t u = static_cast<std::size_t>(lane);
+    const Sig above = nl.Lt(kb, nl.AddConst(base, static_cast<std::uint64_t>(lane)));  // index > k
+    const Sig s = nl.Mux(above, zero, column(ring, lane, r));
+    const Sig b_prev = lane > 0 ? b_sel[u - 1] : nl.Mux(nl.IsZero(group), zero, carry);
+    Sig a_op = lam_sel[u];
+    Sig b_op = nl.Mux(sweep_b, b_prev, s);
+    if (lane == 0) {
+      a_op = nl.Mux(factor_clock, acc_next, a_op);
+      b_op = nl.Mux(factor_clock, inverse_b, b_op);
+    }
+    nl.Next(op_a[u], a_op);
+    nl.Next(op_b[u], b_op);
+  }
+  nl.Next(carry, b_sel.back());
+
+  // The iteration's decision, as its factor is multiplied: the discrepancy
+  // is in the accumulator.
+  const Sig delta_nonzero = nl.ReduceOr(acc);
+  const Sig grows_now = nl.And(nl.And(nl.Not(erasing), delta_nonzero),
+                               nl.Not(nl.Lt(nl.Add(kk, erased), nl.Add(length, length))));
+  nl.Next(grows, grows_now, mul_f);
+  nl.Next(factor, nl.Mux(erasing, erasure_x, products[0]), mul_f);
+  nl.Next(length, nl.Mux(go, nl.Resize(in.erased_reg, lw),
+                         nl.Mux(nl.And(mul_f, grows_now), nl.Sub(nl.Add(nl.AddConst(kk, 1), erased), length),
+                                length)));
+  // b = delta where Lambda grew: its inverse is read as the factor is made.
+  const Sig first_b = nl.And(mul_b, nl.IsZero(mul_group));
+  nl.Next(inverse_b, nl.Mux(go, one, inverse_acc), nl.Or(go, nl.And(first_b, grows)));
+
+  // Sweep B writes its group through each lane; so does each Omega_k, into
+  // B_k, once its sweep is complete.
+  std::vector<Sig> updated, b_new;
+  for (int lane = 0; lane < lanes; ++lane) {
+    const std::size_t u = static_cast<std::size_t>(lane);
+    updated.push_back(nl.Xor(op_a[u], products[u]));
+    b_new.push_back(nl.Mux(store, acc, nl.Mux(erasing, updated.back(), nl.Mux(grows, op_a[u], op_b[u]))));
+  }
+  for (int i = 0; i <= r; ++i) {
+    const std::size_t u = static_cast<std::size_t>(i);
+    const std::size_t lane = static_cast<std::size_t>(i % lanes);
+    const Sig here = nl.And(mul_b, nl.EqConst(mul_group, static_cast<std::uint64_t>(i / lanes)));
+    const Sig init = i == 0 ? one : zero;
+    nl.Next(lambda[u], nl.Mux(go, init, updated[lane]), nl.Or(go, here));
+    Sig write = nl.Or(go, here);
+    if (i < r) write = nl.Or(write, nl.And(store, nl.EqConst(omega_index, static_cast<std::uint64_t>(i))));
+    nl.Next(before[u], nl.Mux(go, init, b_new[lane]), write);
+  }
+  // The ring turns as each factor is selected and after each Omega sweep.
+  const Sig turn = nl.Or(factor_clock, omega_end);
+  for (int i = 0; i < r; ++i) {
+    const std::size_t u = static_cast<std::size_t>(i);
+    const Sig loaded = in.syndrome_regs[static_cast<std::size_t>(i == 0 ? 0 : r - i)];
+    const Sig turned = ring[static_cast<std::size_t>((i + r - 1) % r)];
+    nl.Next(ring[u], nl.Mux(go, loaded, turned), nl.Or(go, turn));
+  }
+
+  SolverResult out;
+  out.done = done;
+  out.lambda = lambda;
+  out.omega.assign(before.begin(), before.begin() + r);
+  out.length = length;
+  out.erased = erased;
+  out.overflow = overflow;
+  out.bypass = bypass;
+  return out;
+}
+
+// A stage's busy flag, step counter and registered "done".
+struct StageControl {
+  Sig busy, step, done;
+};
+
+StageControl MakeStage(Netlist& nl, const std::string& name, Sig go, int clocks) {
+  StageControl s;
+  const int width = BitsFor(clocks);
+  s.busy = nl.Reg(name + "_busy", 1);
+  s.step = nl.Reg(name + "_step", width);
+  s.done = nl.Reg(name + "_done", 1);
+  const Sig last = nl.And(s.busy, nl.EqConst(s.step, static_cast<std::uint64_t>(clocks - 1)));
+  nl.Next(s.busy, nl.Or(go, nl.And(s.busy, nl.Not(last))));
+  nl.Next(s.step, nl.Mux(go, nl.Zero(width), nl.Mux(s.busy, nl.AddConst(s.step, 1), s.step)));
+  nl.Next(s.done, last);
+  return s;
+}
+
+SolverResult BuildParallel(Netlist& nl, const DecoderPlan&, const RsParameters& p, const InputStage& in) {
+  const int m = p.m, r = p.r;
+  const Sig zero = nl.Zero(m);
+  const Sig one = nl.Const(1, m);
+  const Sig go = in.last_take;
+  const int lw = BitsFor(4 * r + 2);
+  const StageControl solver = MakeStage(nl, "solver", go, r);
+  const Sig k = solver.step;
+  const Sig solving = solver.busy;
+  Poly lambda, before, window, queue;
+  for (int i = 0; i <= r; ++i) lambda.push_back(nl.DataReg(Indexed("lambda", i), m));
+  for (int i = 0; i <= r; ++i) before.push_back(nl.DataReg(Indexed("prior", i), m));
+  for (int i = 0; i <= r; ++i) window.push_back(nl.DataReg(Indexed("window", i), m));  // S_(k-i)
+  for (int i = 0; i < std::max(r - 1, 1); ++i) queue.push_back(nl.DataReg(Indexed("queue", i), m));
+  const Sig length = nl.DataReg("length", lw);
+  const Sig erased = Staged(nl, "solver_erased", go, nl.Resize(in.erased, lw));
+  const Sig overflow = Staged(nl, "solver_overflow", go, in.overflow);
+  const Sig bypass = Staged(nl, "solver_bypass", go, in.bypass);
+  const Sig scale = nl.DataReg("scale", m);
+
+  std::vector<Sig> terms;
+  for (int i = 0; i <= r; ++i) {
+    const std::size_t u = static_cast<std::size_t>(i);
+    terms.push_back(nl.GfMul(lambda[u], window[u]));
+  }
+  const Sig dot = nl.XorAll(terms, m);
+  const Sig kk = nl.Resize(k, lw);
+  const Sig active = nl.And(solving, nl.Not(nl.Lt(kk, erased)));
+  const Sig grows = nl.And(nl.And(active, nl.ReduceOr(dot)),
+                           nl.Not(nl.Lt(nl.Add(kk, erased), nl.Add(length, length))));
+  nl.Next(scale, nl.Mux(go, one, nl.Mux(grows, dot, scale)));
+  nl.Next(length, nl.Mux(go, nl.Resize(in.erased, lw),
+                         nl.Mux(grows, nl.Sub(nl.Add(nl.AddConst(kk, 1), erased), length), length)));
+  for (int i = 0; i <= r; ++i) {
+    const std::size_t u = static_cast<std::size_t>(i);
+    const Sig shifted_before = i == 0 ? zero : before[u - 1];
+    const Sig updated = nl.Xor(nl.GfMul(scale, lambda[u]), nl.GfMul(dot, shifted_before));
+    nl.Next(lambda[u], nl.Mux(go, in.gamma[u], nl.Mux(active, updated, lambda[u])));
+    nl.Next(before[u], nl.Mux(go, in.gamma[u], nl.Mux(active, nl.Mux(grows, lambda[u], shifted_before), before[u])));
+    const Sig up = i == 0 ? queue[0] : window[u - 1];
+    const Sig loaded = i == 0 ? in.syndromes[0] : zero;
+    nl.Next(window[u], nl.Mux(go, loaded, nl.Mux(solving, up, window[u])));
+  }
+  for (int j = 0; j < static_cast<int>(queue.size()); ++j) {
+    const std::size_t u = static_cast<std::size_t>(j);
+    const Sig loaded = j + 1 < r ? in.syndromes[u + 1] : zero;
+    const Sig next = u + 1 < queue.size() ? queue[u + 1] : zero;
+    nl.Next(queue[u], nl.Mux(go, loaded, nl.Mux(solving, next, queue[u])));
+  }
+
+  // Evaluator: Omega_i from i = r-1 down, one a clock.
+  const StageControl ev = MakeStage(nl, "evaluator", solver.done, r);
+  const Sig load = solver.done;
+  Poly lam, win, omega;
+  std::vector<Sig> products;
+  for (int i = 0; i <= r; ++i) {
+    const std::size_t u = static_cast<std::size_t>(i);
+    lam.push_back(Staged(nl, Indexed("ev_lambda", i), load, lambda[u]));
+    win.push_back(nl.DataReg(Indexed("ev_window", i), m));
+    products.push_back(nl.GfMul(lam[u], win[u]));
+  }
+  for (int i = 0; i <= r; ++i) {
+    const std::size_t u = static_cast<std::size_t>(i);
+    const Sig down = i < r ? win[u + 1] : zero;
+    const Sig loaded = i < r ? window[u + 1] : zero;
+    nl.Next(win[u], nl.Mux(load, loaded, nl.Mux(ev.busy, down, win[u])));
+  }
+  const Sig value = nl.XorAll(products, m);
+  for (int i = 0; i < r; ++i) omega.push_back(nl.DataReg(Indexed("omega", i), m));
+  for (int i = 0; i < r; ++i) {
+    const std::size_t u = static_cast<std::size_t>(i);
+    nl.Next(omega[u], i == 0 ? value : omega[u - 1], ev.busy);
+  }
+  SolverResult out;
+  out.done = ev.done;
+  out.lambda = lam;
+  out.omega = omega;
+  out.length = Staged(nl, "ev_length", load, length);
+  out.erased = Staged(nl, "ev_erased", load, erased);
+  out.overflow = Staged(nl, "ev_overflow", load, overflow);
+  out.bypass = Staged(nl, "ev_bypass", load, bypass);
+  return out;
+}
+
+}  // namespace
+
+SolverResult BuildSolver(Netlist& nl, const DecoderPlan& plan, const RsParameters& p, const InputStage& in) {
+  return plan.folded ? BuildFolded(nl, plan, p, in) : BuildParallel(nl, plan, p, in);
+}
+
+}  // namespace codexel::hdl::decoder
