@@ -241,9 +241,9 @@ TEST_P(EditTest, EditWithoutOptionsRewritesTheWizardsFiles) {
   }
   struct stat before {};
   ASSERT_EQ(::stat(cnx.c_str(), &before), 0);
-  // The wizard wrote the core for a Verilog design: --hdl writes it again.
+  // The wizard wrote the core for a Verilog or VHDL design: --hdl writes it again.
   std::vector<std::string> gen_args = {"--edit", "--quiet", design};
-  if (design.ends_with(".v")) gen_args.insert(gen_args.begin(), "--hdl");
+  if (design.ends_with(".v") || design.ends_with(".vhd")) gen_args.insert(gen_args.begin(), "--hdl");
   const ProcessResult gen = RunGen(gen_args, WizardDir());
   ASSERT_EQ(gen.status, 0) << gen.err;
   EXPECT_EQ(gen.out, "");
