@@ -10,6 +10,7 @@
 #include "hdl/testbench.h"
 #include "hdl/vector_file.h"
 #include "hdl/verilog.h"
+#include "hdl/vhdl.h"
 #include "rs_engine/rs_files.h"
 #include "rs_engine/rs_wizard_app.h"
 
@@ -129,12 +130,44 @@ std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const W
   return files;
 }
 
-bool CoreLanguageAvailable(const std::string& extension) { return extension == ".v"; }
+std::vector<DesignFile> MakeVhdlFiles(const RsParameters& parameters, const WizardInfoModel& model,
+                                      const std::string& design_directory, const std::string& design_base_name,
+                                      bool testbench) {
+  const std::vector<Port> ports = RecordedPorts(model);
+  if (auto problem = VhdlNameProblem(design_base_name, ports)) throw std::invalid_argument(*problem);
+  const Netlist core = BuildRsCore(design_base_name, parameters, ports);
+  const std::vector<std::string> paths = CoreFilePaths(design_directory, design_base_name, ".vhd", testbench);
+  std::vector<DesignFile> files;
+  files.push_back({paths[0], PrintVhdl(core, Header("The core", parameters))});
+  files.push_back({paths[1], PrintVhdlComponent(design_base_name, ports,
+                                                Header("Component declaration", parameters))});
+  if (testbench) {
+    const VectorFile vectors = ParseVectorFile(VectorText(parameters));
+    std::optional<std::vector<std::vector<std::uint64_t>>> codewords;
+    if (parameters.Enc_Dec != 1) codewords = DecoderCodewordsSent(vectors, parameters.n);
+    files.push_back({paths[2], PrintVhdlTestbench(design_base_name, ports, vectors, codewords,
+                                                  Header("Testbench", parameters))});
+  }
+  return files;
+}
+
+bool CoreLanguageAvailable(const std::string& extension) { return extension == ".v" || extension == ".vhd"; }
+
+std::string CoreLanguageName(const std::string& extension) {
+  if (extension == ".v") return "Verilog";
+  if (extension == ".vhd") return "VHDL";
+  return "";
+}
 
 std::vector<std::string> CoreFilePaths(const std::string& design_directory, const std::string& design_base_name,
                                        const std::string& extension, bool testbench) {
   std::vector<std::string> paths{design_directory + design_base_name + extension};
-  if (testbench) paths.push_back(TestbenchPath(design_directory, design_base_name));
+  if (extension == ".vhd") {
+    paths.push_back(design_directory + design_base_name + ".cmp");
+    if (testbench) paths.push_back(design_directory + design_base_name + "_tb.vhd");
+  } else if (testbench) {
+    paths.push_back(TestbenchPath(design_directory, design_base_name));
+  }
   return paths;
 }
 
@@ -144,6 +177,7 @@ std::vector<DesignFile> MakeCoreFiles(const RsParameters& parameters, const Wiza
   if (extension == ".v") {
     return MakeVerilogFiles(parameters, model, design_directory, design_base_name, testbench);
   }
+  if (extension == ".vhd") return MakeVhdlFiles(parameters, model, design_directory, design_base_name, testbench);
   throw std::invalid_argument("the core has no back end for a '" + extension + "' design file");
 }
 
@@ -175,12 +209,18 @@ bool IsProgramsCore(std::string_view head) {
 }
 
 std::optional<std::string> CoreNameProblem(const std::string& extension, const std::string& base_name) {
-  if (extension != ".v") return std::nullopt;
-  if (auto problem = VerilogNameProblem(base_name)) return problem;
-  // Every port any variation has: the design's name must differ from all.
+  // Every port any variation has: the design's name must differ from all
+  // (in VHDL also in case).
+  std::vector<Port> ports;
   for (const char* port : {"sysclk", "reset", "start", "enable", "rsin", "rsout", "dsin", "dsout", "rdyin",
                            "outvalid", "decfail", "bypass", "numerr", "eras_ind"}) {
-    if (base_name == port) return "'" + base_name + "' is the name of one of the core's ports";
+    ports.push_back(Port{port, false, 0, 0, -1});
+  }
+  if (extension == ".vhd") return VhdlNameProblem(base_name, ports);
+  if (extension != ".v") return std::nullopt;
+  if (auto problem = VerilogNameProblem(base_name)) return problem;
+  for (const Port& port : ports) {
+    if (base_name == port.name) return "'" + base_name + "' is the name of one of the core's ports";
   }
   return std::nullopt;
 }

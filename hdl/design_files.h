@@ -1,7 +1,8 @@
 #pragma once
-// The files codexel-gen --hdl writes for a Verilog design path: the core as
-// one self-contained module named after the design, and, when asked, its
-// testbench, which replays the variation's own vector file.
+// The files codexel-gen --hdl writes for a Verilog or VHDL design path: the
+// core as one self-contained module or entity named after the design, for
+// VHDL its component declaration, and, when asked, its testbench, which
+// replays the variation's own vector file.
 
 #include <optional>
 #include <string>
@@ -18,12 +19,12 @@ struct DesignFile {
   std::string text;
 };
 
-// Why `name` cannot name a Verilog-2005 module (not an identifier, or a
-// keyword); nothing when it can.
-// The vector file the variation comes with, as a Verilog design path gets
-// it (buses without index ranges), whether or not it is written.
+// The vector file the variation comes with, as a Verilog or VHDL design
+// path gets it (buses without index ranges), whether or not it is written.
 std::string VectorText(const RsParameters& parameters);
 
+// Why `name` cannot name a Verilog-2005 module (not an identifier, or a
+// keyword); nothing when it can.
 std::optional<std::string> VerilogNameProblem(const std::string& name);
 
 // "<directory><base name>_tb.v"
@@ -37,11 +38,23 @@ std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const W
                                          const std::string& design_directory,
                                          const std::string& design_base_name, bool testbench);
 
+// The design "<directory><base name>.vhd" (entity and architecture), its
+// component declaration "<base name>.cmp" and, with `testbench`,
+// "<base name>_tb.vhd". Throws std::exception when the core cannot be made,
+// or its name is not a VHDL one or is a port's, case ignored.
+std::vector<DesignFile> MakeVhdlFiles(const RsParameters& parameters, const WizardInfoModel& model,
+                                      const std::string& design_directory, const std::string& design_base_name,
+                                      bool testbench);
+
 // Whether the core can be printed for a design path with this extension
-// (".v"; ".vhd" once its back end exists).
+// (".v" and ".vhd").
 bool CoreLanguageAvailable(const std::string& extension);
 
-// The paths MakeCoreFiles writes, in its order.
+// "Verilog" or "VHDL" by the extension; empty for another.
+std::string CoreLanguageName(const std::string& extension);
+
+// The paths MakeCoreFiles writes, in its order: the design, for VHDL the
+// component declaration, then the testbench.
 std::vector<std::string> CoreFilePaths(const std::string& design_directory, const std::string& design_base_name,
                                        const std::string& extension, bool testbench);
 
@@ -67,8 +80,9 @@ inline constexpr std::size_t kCoreHeadBytes = 4096;
 bool IsProgramsCore(std::string_view head);
 
 // Why the core cannot be printed for the design "<base name><extension>"
-// whatever the variation (the name is no module name of the language, or is
-// one of the core's port names); nothing when it can.
+// whatever the variation (the name is no Verilog module or VHDL entity
+// name, or is one of the core's port names, in VHDL whatever its case);
+// nothing when it can.
 std::optional<std::string> CoreNameProblem(const std::string& extension, const std::string& base_name);
 
 }  // namespace codexel::hdl

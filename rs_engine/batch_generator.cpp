@@ -181,7 +181,7 @@ class GenWizardApp : public RsWizardApp {
   GenWizardApp(PlatformServices& services, std::ostream& err, const GenOptions& options)
       : RsWizardApp(services, nullptr), err_(err), options_(options) {}
 
-  // The store step, then the Verilog files staged with the others: made
+  // The store step, then the core's files staged with the others: made
   // from the ports the model now records.
   void StorePagesIntoModel() override {
     RsWizardApp::StorePagesIntoModel();
@@ -194,12 +194,12 @@ class GenWizardApp : public RsWizardApp {
     }
     std::vector<hdl::DesignFile> files;
     try {
-      files = hdl::MakeVerilogFiles(parameters(), model(), host().design_directory,
-                                    host().design_base_name, options_.testbench);
+      files = hdl::MakeCoreFiles(parameters(), model(), host().design_directory, host().design_base_name,
+                                 design_extension(), options_.testbench);
     } catch (const std::exception& e) {
       DiscardPendingFiles();
-      PrintError(err_, NativeSeparators(design_path()) + ": the core cannot be made in Verilog: " +
-                           e.what());
+      PrintError(err_, NativeSeparators(design_path()) + ": the core cannot be made in " +
+                           hdl::CoreLanguageName(design_extension()) + ": " + e.what());
       throw GenExit{1};
     }
     for (const hdl::DesignFile& file : files) {
@@ -213,14 +213,11 @@ class GenWizardApp : public RsWizardApp {
     }
   }
 
-  // The Verilog files --hdl writes, in the order they are staged.
+  // The files --hdl writes, in the order they are staged.
   std::vector<std::string> HdlFilePaths() const {
     if (!options_.hdl) return {};
-    std::vector<std::string> paths{host().design_directory + host().design_base_name + ".v"};
-    if (options_.testbench) {
-      paths.push_back(hdl::TestbenchPath(host().design_directory, host().design_base_name));
-    }
-    return paths;
+    return hdl::CoreFilePaths(host().design_directory, host().design_base_name, design_extension(),
+                              options_.testbench);
   }
 
  protected:
@@ -271,11 +268,12 @@ std::optional<std::string> CheckDesignPath(const GenOptions& options) {
   if (parts.base_name.empty()) {
     return options.design_path + ": the design file name has nothing before its extension";
   }
-  if (options.hdl && parts.extension != ".v") {
-    return options.design_path + ": --hdl writes Verilog only: the design file must end in .v";
+  if (options.hdl && !hdl::CoreLanguageAvailable(parts.extension)) {
+    return options.design_path +
+           ": --hdl writes Verilog or VHDL only: the design file must end in .v or .vhd";
   }
   if (options.hdl) {
-    if (auto problem = hdl::VerilogNameProblem(parts.base_name)) {
+    if (auto problem = hdl::CoreNameProblem(parts.extension, parts.base_name)) {
       return options.design_path + ": " + *problem;
     }
   }
@@ -322,10 +320,12 @@ int Generate(const GenOptions& options, TextMetrics& metrics, FileSystem& files,
       std::vector<std::string> lines = SummaryFileLines(
           SummaryFileList(host.design_base_name, app.design_extension(), options.symbol),
           host.design_directory);
-      // With --hdl the design file is this program's, listed with its own files.
+      // With --hdl the design file (and a VHDL core's component declaration)
+      // is this program's, listed with its own files.
       const std::vector<std::string> hdl_files = app.HdlFilePaths();
       std::erase_if(lines, [&](const std::string& line) {
-        return !hdl_files.empty() && line == NativeSeparators(hdl_files.front());
+        return std::any_of(hdl_files.begin(), hdl_files.end(),
+                           [&](const std::string& path) { return line == NativeSeparators(path); });
       });
       PrintLines(out, lines);
       PrintLines(out, app.ExtraFilePaths());
@@ -563,11 +563,14 @@ Files:
       --vectors          a test-vector file (the default of a new variation)
       --symbol           the caller can make a symbol file (as -symbol of
                          the wizard; listed by --list)
-      --hdl              also the core itself in Verilog-2005: DESIGN_FILE
-                         (which must end in .v) gets one self-contained
-                         module named after it, with the recorded ports
-      --testbench        with --hdl: also NAME_tb.v, the test-vector file
-                         as a Verilog testbench that prints PASS or FAIL
+      --hdl              also the core itself, with the recorded ports: a .v
+                         DESIGN_FILE gets one self-contained Verilog-2005
+                         module named after it; a .vhd one an entity named
+                         after it (VHDL-93 and VHDL-2008), and NAME.cmp its
+                         component declaration; a .tdf one is refused
+      --testbench        with --hdl: also NAME_tb.v (or NAME_tb.vhd), the
+                         test-vector file as a testbench in the design's
+                         language that prints PASS or FAIL
       --quiet            print nothing about the files written
 
 Information only (nothing is written):

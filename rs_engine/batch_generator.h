@@ -33,7 +33,7 @@ struct GenOptions {
   bool quiet = false;
   bool list = false;
   bool symbol = false;
-  bool hdl = false;        // also the core in Verilog, as the .v design file
+  bool hdl = false;        // also the core in the design file's language (.v or .vhd)
   bool testbench = false;  // with hdl: also its testbench, <name>_tb.v
   // Choices given on the command line; the others keep the starting set's.
   std::optional<int> enc_dec;

@@ -210,12 +210,14 @@ std::optional<std::string> CheckFilesNamed(const RsParameters& p,
                                            const std::vector<std::string>& touched,
                                            const std::string& out, const GenOptions& options) {
   const bool quiet = options.quiet;
-  const std::size_t hdl_files = options.hdl ? (options.testbench ? 2u : 1u) : 0u;
-  const std::size_t expected =
-      (p.Enc_Dec == 0 ? 1u : 0u) + (p.generate_vectorfile ? 1u : 0u) + hdl_files + 1u;
   const auto ends_with = [](const std::string& path, const std::string& end) {
     return path.size() >= end.size() && path.compare(path.size() - end.size(), end.size(), end) == 0;
   };
+  // The core, a VHDL core's component declaration, the testbench.
+  const std::size_t hdl_files =
+      options.hdl ? 1u + (ends_with(options.design_path, ".vhd") ? 1u : 0u) + (options.testbench ? 1u : 0u) : 0u;
+  const std::size_t expected =
+      (p.Enc_Dec == 0 ? 1u : 0u) + (p.generate_vectorfile ? 1u : 0u) + hdl_files + 1u;
   if (touched.size() != expected || !ends_with(touched.back(), ".cnx") ||
       (p.Enc_Dec == 0 && !ends_with(touched.front(), "inv_" + std::to_string(p.m) + "_" +
                                                           std::to_string(p.irrpol) + ".hex"))) {
@@ -317,11 +319,11 @@ std::optional<std::string> CheckGenArguments(std::string_view bytes) {
   if (status == 1) {
     // Only the design path can be wrong once the values are legal: its
     // extension, or a name with nothing before the extension.
-    // With --hdl: a path that is not Verilog, a base name that cannot name
-    // a module, or a core that cannot be made yet.
+    // With --hdl: a path that is neither Verilog nor VHDL, a base name that
+    // cannot name a module or an entity, or a core that cannot be made yet.
     bool hdl_refusal = false;
-    for (const char* refusal : {"--hdl writes Verilog only", "cannot name a Verilog module",
-                                "the core cannot be made in Verilog"}) {
+    for (const char* refusal : {"--hdl writes Verilog or VHDL only", "cannot name a Verilog module",
+                                "cannot name a VHDL entity", "the core cannot be made in"}) {
       hdl_refusal = hdl_refusal || (options.hdl && errors.find(refusal) != std::string::npos);
     }
     if (!hdl_refusal && errors.find("illegal extension in design file name") == std::string::npos &&
@@ -407,6 +409,7 @@ std::vector<Seed> GenArgumentSeeds() {
       {"out_of_range", {"--dvb", "-n", "300", "/w/rs.tdf"}},
       {"hdl_testbench", {"--dvb", "--hdl", "--testbench", "/w/rs.v"}},
       {"hdl_refused", {"--hdl", "--decoder", "/w/rs.v"}},
+      {"hdl_vhdl", {"--dvb", "--decoder", "--hdl", "--testbench", "/w/rs.vhd"}},
       {"help", {"--help"}},
       {"version", {"--version"}},
   };

@@ -4,7 +4,8 @@
 // edges, a reset with codewords in flight, starts as close as the core
 // allows) runs through the netlist, and every codeword that comes out is
 // checked against the contract. The same inputs are then replayed on the
-// printed Verilog in Icarus Verilog, which must show the very outputs at
+// printed Verilog in Icarus Verilog and on the printed VHDL in GHDL (as
+// VHDL-93 and VHDL-2008 by turns), which must show the very outputs at
 // every clock; Verilator must find nothing to say, and Yosys no latch.
 
 #include <gtest/gtest.h>
@@ -24,6 +25,7 @@
 #include "hdl/decoder_plan.h"
 #include "hdl/simulator.h"
 #include "hdl/verilog.h"
+#include "hdl/vhdl.h"
 #include "rs_engine/rs_engine.h"
 #include "tests/support/parameter_sets.h"
 
@@ -292,6 +294,47 @@ std::string ReplayBench(const RsParameters& p, std::size_t clocks) {
   return v.str();
 }
 
+// The same replay in VHDL: the trace read from trace.txt, one clock a line
+// (inputs as packed, rsout, outvalid | decfail << 1 | rdyin << 2, numerr).
+std::string VhdlReplayBench(const RsParameters& p) {
+  const int w = BitsFor(p.r);
+  std::ostringstream v;
+  v << "library ieee;\nuse ieee.std_logic_1164.all;\nuse ieee.numeric_std.all;\nuse std.textio.all;\n\n"
+    << "entity replay is\nend entity replay;\n\narchitecture sim of replay is\n"
+    << "  signal sysclk, reset, dsin, bypass, eras_ind : std_logic := '0';\n  signal dsout : std_logic := '1';\n"
+    << "  signal rsin : std_logic_vector(" << p.m << " downto 1) := (others => '0');\n"
+    << "  signal rsout : std_logic_vector(" << p.m << " downto 1);\n"
+    << "  signal rdyin, outvalid, decfail : std_logic;\n  signal numerr : std_logic_vector(" << w << " downto 1);\n"
+    << "  function bits(v : std_logic_vector) return string is\n"
+    << "    variable s : string(1 to v'length);\n    variable k : natural := 1;\n  begin\n"
+    << "    for i in v'range loop\n      s(k) := std_logic'image(v(i))(2);\n      k := k + 1;\n    end loop;\n"
+    << "    return s;\n  end function bits;\nbegin\n"
+    << "  core : entity work.dut port map (" << (p.Eras_Stnd == 1 ? "eras_ind => eras_ind, " : "")
+    << "sysclk => sysclk, reset => reset, rsin => rsin, rsout => rsout, dsin => dsin, dsout => dsout,"
+    << " rdyin => rdyin, outvalid => outvalid, decfail => decfail, bypass => bypass, numerr => numerr);\n"
+    << "  process\n    file trace : text open read_mode is \"trace.txt\";\n    variable l, o : line;\n"
+    << "    variable inputs, symbol, flags, count : integer;\n    variable c, errors : natural := 0;\n"
+    << "    variable i : unsigned(12 downto 0);\n    variable f : std_logic_vector(2 downto 0);\n  begin\n"
+    << "    while not endfile(trace) loop\n"
+    << "      readline(trace, l);\n      read(l, inputs);\n      read(l, symbol);\n      read(l, flags);\n"
+    << "      read(l, count);\n      i := to_unsigned(inputs, 13);\n"
+    << "      rsin <= std_logic_vector(i(" << p.m - 1 << " downto 0));\n      dsin <= i(8);\n      dsout <= i(9);\n"
+    << "      bypass <= i(10);\n      eras_ind <= i(11);\n      reset <= i(12);\n      wait for 4 ns;\n"
+    << "      f := std_logic_vector(to_unsigned(flags, 3));\n"
+    << "      if rsout /= std_logic_vector(to_unsigned(symbol, " << p.m << ")) or outvalid /= f(0) or"
+    << " decfail /= f(1) or rdyin /= f(2) or numerr /= std_logic_vector(to_unsigned(count, " << w << ")) then\n"
+    << "        if errors = 0 then\n"
+    << "          write(o, \"FAIL clock \" & integer'image(c) & \": rsout \" & bits(rsout) & \" outvalid \" &\n"
+    << "                   bits((0 => outvalid)) & \" decfail \" & bits((0 => decfail)) & \" rdyin \" &\n"
+    << "                   bits((0 => rdyin)) & \" numerr \" & bits(numerr) & \", expected \" &\n"
+    << "                   integer'image(symbol) & \" \" & integer'image(flags) & \" \" & integer'image(count));\n"
+    << "          writeline(output, o);\n        end if;\n        errors := errors + 1;\n      end if;\n"
+    << "      wait for 1 ns;\n      sysclk <= '1';\n      wait for 5 ns;\n      sysclk <= '0';\n      c := c + 1;\n"
+    << "    end loop;\n    if errors = 0 then\n      write(o, \"PASS \" & integer'image(c));\n"
+    << "      writeline(output, o);\n    end if;\n    wait;\n  end process;\nend architecture sim;\n";
+  return v.str();
+}
+
 std::string RunTool(const fs::path& dir, const std::string& command) {
   const fs::path log = dir / "tool.log";
   const int status = std::system(("cd '" + dir.string() + "' && " + command + " > tool.log 2>&1").c_str());
@@ -300,6 +343,10 @@ std::string RunTool(const fs::path& dir, const std::string& command) {
   text << in.rdbuf();
   return (status == 0 ? "" : "status " + std::to_string(status) + "\n") + text.str();
 }
+
+// GHDL replays every code, or with CODEXEL_HDL_SMALLEST_ONLY set (the
+// sanitizer pass) only those of the smallest field.
+bool GhdlReplayWanted(const Case& c) { return c.m == 4 || !std::getenv("CODEXEL_HDL_SMALLEST_ONLY"); }
 
 class DecoderContract : public ::testing::TestWithParam<Case> {};
 
@@ -328,6 +375,20 @@ TEST_P(DecoderContract, EveryVariantMeetsItsDataSheetInIcarus) {
     }
     const std::string sim = RunTool(dir, "iverilog -g2005 -o replay.vvp dut.v replay.v && vvp -n replay.vvp");
     EXPECT_NE(sim.find("PASS "), std::string::npos) << sim;
+    if (GhdlReplayWanted(c)) {
+      std::ofstream(dir / "dut.vhd") << PrintVhdl(nl);
+      std::ofstream(dir / "replay.vhd") << VhdlReplayBench(p);
+      {
+        std::ofstream text(dir / "trace.txt");
+        for (std::uint64_t t : traffic.trace()) {
+          text << (t & 0x1fff) << ' ' << ((t >> 16) & 0xff) << ' ' << ((t >> 24) & 7) << ' ' << (t >> 32) << '\n';
+        }
+      }
+      const std::string standard = variant % 2 ? "--std=08" : "--std=93c";
+      const std::string vhdl = RunTool(dir, "ghdl -a " + standard + " dut.vhd replay.vhd && ghdl -e " + standard +
+                                                " replay && ghdl -r " + standard + " replay");
+      EXPECT_EQ(vhdl.rfind("PASS " + std::to_string(traffic.trace().size()), 0), 0u) << vhdl;
+    }
     const std::string lint = RunTool(dir, "verilator --lint-only -Wall dut.v");
     EXPECT_EQ(lint, "") << lint;
     if (c.synthesize) {

@@ -1,6 +1,6 @@
 // The vector file reader on the files the wizard writes and on broken ones,
-// and the decoder's testbench checker in Icarus Verilog against a stand-in
-// decoder that echoes what it takes.
+// and the decoder's testbench checker, in Icarus Verilog and in GHDL, against
+// a stand-in decoder that echoes what it takes.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include "hdl/design_files.h"
 #include "hdl/testbench.h"
 #include "hdl/vector_file.h"
+#include "hdl/vhdl.h"
 #include "rs_engine/rs_files.h"
 #include "tests/support/parameter_sets.h"
 
@@ -102,8 +103,36 @@ std::string EchoDecoder(int m, int n, int w, int fault) {
   return v.str();
 }
 
-// The last line vvp prints for the echo decoder under the decoder file of `p`.
-std::string Simulate(const RsParameters& p, int fault) {
+// The same stand-in in VHDL.
+std::string EchoDecoderVhdl(int m, int n, int w, int fault) {
+  const int delay = 2 * n + 3;
+  std::ostringstream v;
+  v << "library ieee;\nuse ieee.std_logic_1164.all;\n\nentity echo is\n  port (sysclk, reset : in std_logic;"
+    << " rsin : in std_logic_vector(" << m << " downto 1);\n    rsout : out std_logic_vector(" << m
+    << " downto 1); dsin, dsout : in std_logic;\n    rdyin, outvalid, decfail : out std_logic; bypass : in std_logic;"
+    << " numerr : out std_logic_vector(" << w << " downto 1));\nend entity echo;\n\n"
+    << "architecture stand_in of echo is\n  type words is array (0 to " << delay - 1
+    << ") of std_logic_vector(" << m << " downto 1);\n  signal line : words := (others => (others => '0'));\n"
+    << "  signal valid : std_logic_vector(0 to " << delay - 1 << ") := (others => '0');\n"
+    << "  signal left : natural := 0;\n  signal was_low : std_logic := '1';\n  signal take : std_logic;\nbegin\n"
+    << "  take <= '1' when left /= 0 or (dsin = '1' and was_low = '1') else '0';\n"
+    << "  process (sysclk)\n  begin\n    if rising_edge(sysclk) then\n      if reset = '1' then\n"
+    << "        left <= 0;\n        was_low <= '1';\n        valid <= (others => '0');\n"
+    << "      elsif dsout = '1' then\n        was_low <= not dsin;\n"
+    << "        if left /= 0 then\n          left <= left - 1;\n        elsif take = '1' then\n          left <= "
+    << n - 1 << ";\n        end if;\n        valid(0) <= take;\n        line(0) <= rsin;\n"
+    << "        for i in 1 to " << delay - 1 << " loop\n          valid(i) <= valid(i - 1);\n"
+    << "          line(i) <= line(i - 1);\n        end loop;\n      end if;\n    end if;\n  end process;\n"
+    << "  rsout <= line(" << delay - 1 << ")(" << m << " downto 2) & (line(" << delay - 1 << ")(1) xor '"
+    << (fault == 1 ? 1 : 0) << "');\n"
+    << "  outvalid <= valid(" << delay - 1 << ") and '" << (fault == 2 ? 0 : 1) << "';\n"
+    << "  rdyin <= '1';\n  decfail <= bypass and '0';\n  numerr <= (others => '0');\nend architecture stand_in;\n";
+  return v.str();
+}
+
+// The last line the simulator prints for the echo decoder under the decoder
+// file of `p`: Icarus Verilog, or GHDL as VHDL-93 or VHDL-2008.
+std::string Simulate(const RsParameters& p, int fault, const std::string& language = "verilog") {
   const int w = NumerrWidth(p.r);
   const std::vector<Port> ports = {{"sysclk", false, 0, 0, -1}, {"reset", false, 0, 0, -1},
                                    {"rsin", false, p.m, 1, -1},  {"rsout", true, p.m, 1, -1},
@@ -112,16 +141,25 @@ std::string Simulate(const RsParameters& p, int fault) {
                                    {"decfail", true, 0, 0, -1},  {"bypass", false, 0, 0, -1},
                                    {"numerr", true, w, 1, -1}};
   const VectorFile vectors = ParseVectorFile(VectorText(p));
-  const std::string tb = PrintTestbench(
-      "echo", ports, vectors, {DecoderOutputChecker(DecoderCodewordsSent(vectors, p.n), ports)});
   const auto dir = std::filesystem::temp_directory_path() /
                    ("codexel_echo_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                    "_" + std::to_string(p.Disc_Stream) + std::to_string(fault));
+                    "_" + std::to_string(p.Disc_Stream) + std::to_string(fault) + language);
   std::filesystem::create_directories(dir);
-  std::ofstream(dir / "echo.v") << EchoDecoder(p.m, p.n, w, fault);
-  std::ofstream(dir / "echo_tb.v") << tb;
   const std::string d = dir.string();
-  const std::string command = "cd '" + d + "' && iverilog -g2005 -o sim echo.v echo_tb.v > log 2>&1 && vvp -n sim > out 2>>log";
+  std::string command;
+  if (language == "verilog") {
+    std::ofstream(dir / "echo.v") << EchoDecoder(p.m, p.n, w, fault);
+    std::ofstream(dir / "echo_tb.v") << PrintTestbench(
+        "echo", ports, vectors, {DecoderOutputChecker(DecoderCodewordsSent(vectors, p.n), ports)});
+    command = "cd '" + d + "' && iverilog -g2005 -o sim echo.v echo_tb.v > log 2>&1 && vvp -n sim > out 2>>log";
+  } else {
+    std::ofstream(dir / "echo.vhd") << EchoDecoderVhdl(p.m, p.n, w, fault);
+    std::ofstream(dir / "echo_tb.vhd") << PrintVhdlTestbench("echo", ports, vectors,
+                                                             DecoderCodewordsSent(vectors, p.n));
+    const std::string standard = "--std=" + language;
+    command = "cd '" + d + "' && ghdl -a " + standard + " echo.vhd echo_tb.vhd > log 2>&1 && ghdl -e " +
+              standard + " echo_tb >> log 2>&1 && ghdl -r " + standard + " echo_tb > out 2>>log";
+  }
   EXPECT_EQ(std::system(command.c_str()), 0) << d;
   std::ifstream in(dir / "out");
   std::string line, last;
@@ -131,13 +169,17 @@ std::string Simulate(const RsParameters& p, int fault) {
 }
 
 TEST(DecoderCheckerTest, PassesAnEchoAndCatchesAFaultyOne) {
-  for (int discrete : {1, 0}) {
-    const RsParameters p = testing::AsDecoder(testing::Code(4, 7, 4, 19), {0, discrete, 1});
-    const std::size_t words = discrete ? 1 : 11;
-    EXPECT_EQ(Simulate(p, 0), "PASS " + std::to_string(words * 7)) << discrete;
-    EXPECT_EQ(Simulate(p, 1).rfind("FAIL time ", 0), 0U) << discrete;
-    EXPECT_NE(Simulate(p, 2).find("signal outvalid expected " + std::to_string(words) + " codewords got 0"),
-              std::string::npos);
+  for (const char* language : {"verilog", "93c", "08"}) {
+    for (int discrete : {1, 0}) {
+      SCOPED_TRACE(std::string(language) + (discrete ? " discrete" : " streaming"));
+      const RsParameters p = testing::AsDecoder(testing::Code(4, 7, 4, 19), {0, discrete, 1});
+      const std::size_t words = discrete ? 1 : 11;
+      EXPECT_EQ(Simulate(p, 0, language), "PASS " + std::to_string(words * 7));
+      EXPECT_EQ(Simulate(p, 1, language).rfind("FAIL time ", 0), 0U);
+      EXPECT_NE(Simulate(p, 2, language).find("signal outvalid expected " + std::to_string(words) +
+                                              " codewords got 0"),
+                std::string::npos);
+    }
   }
 }
 

@@ -168,8 +168,11 @@ TEST_P(SameBytesTest, GeneratorWritesWhatFinishWrites) {
   for (const std::string& name : c.files) {
     if (name.ends_with(".vec")) printed += GenDir() + "/" + name + "\n";
   }
-  for (const std::string& name : c.files) {  // the core, which the wizard writes for a ".v" design
+  for (const std::string& name : c.files) {  // the core, which the wizard writes for a ".v" or ".vhd" design
     if (name == c.design) printed += GenDir() + "/" + name + "\n";
+  }
+  for (const std::string& name : c.files) {  // and a VHDL core's component declaration
+    if (name.ends_with(".cmp")) printed += GenDir() + "/" + name + "\n";
   }
   for (const std::string& name : c.files) {
     if (name.ends_with(".cnx")) printed += GenDir() + "/" + name + "\n";
@@ -192,9 +195,9 @@ INSTANTIATE_TEST_SUITE_P(
                       DvbDecoder({.eras = 1, .discrete = 0}),
                       {"inv_8_285.hex", "rs.cnx", "rs.vec"}},
         SameBytesCase{"DvbErasureStreamingHalfVhdl", "codec.vhd",
-                      {"--dvb", "--decoder", "--erasures", "--streaming", "--half"}, false,
+                      {"--dvb", "--decoder", "--erasures", "--streaming", "--half", "--hdl"}, false,
                       DvbDecoder({.eras = 1, .discrete = 0, .full = 0}),
-                      {"codec.cnx", "codec.vec", "inv_8_285.hex"}},
+                      {"codec.cmp", "codec.cnx", "codec.vec", "codec.vhd", "inv_8_285.hex"}},
         SameBytesCase{"FiveBitsSevenChecks", "rs.tdf", {"-m", "5", "-r", "7"}, false,
                       Code(5, 8, 7, 37), {"rs.cnx", "rs.vec"}},
         SameBytesCase{"NoVectorsDecoder", "rs.tdf", {"--dvb", "--decoder", "--no-vectors"}, false,
@@ -238,9 +241,9 @@ TEST_P(EditTest, EditWithoutOptionsRewritesTheWizardsFiles) {
   }
   struct stat before {};
   ASSERT_EQ(::stat(cnx.c_str(), &before), 0);
-  // The wizard wrote the core for a Verilog design: --hdl writes it again.
+  // The wizard wrote the core for a Verilog or VHDL design: --hdl writes it again.
   std::vector<std::string> gen_args = {"--edit", "--quiet", design};
-  if (design.ends_with(".v")) gen_args.insert(gen_args.begin(), "--hdl");
+  if (design.ends_with(".v") || design.ends_with(".vhd")) gen_args.insert(gen_args.begin(), "--hdl");
   const ProcessResult gen = RunGen(gen_args, WizardDir());
   ASSERT_EQ(gen.status, 0) << gen.err;
   EXPECT_EQ(gen.out, "");

@@ -207,14 +207,19 @@ TEST_P(CoreOfferTest, OffersTheCoreAndStagesItBeforeTheWizardInformationFile) {
   const std::string before = c.existing ? fakes_.files.files[design] : "";
   const std::string base = design.substr(0, design.rfind('.'));
   Finish();
+  const std::string extension = design.substr(design.rfind('.'));
   std::vector<std::string> written = {"/w/inv_8_285.hex", base + ".vec", base + ".cnx"};
-  if (c.can_turn_on) written.insert(written.end() - 1, design);
+  if (c.can_turn_on) {  // the design, and a VHDL core's component declaration
+    const auto core = hdl::CoreFilePaths("/w/", base.substr(3), extension, false);
+    written.insert(written.end() - 1, core.begin(), core.end());
+  }
   EXPECT_EQ(fakes_.files.written, written)
       << "the core with the other files, the wizard information file last";
   if (c.can_turn_on) {
     app_.ApplyModuleNameRule();
-    const auto core = hdl::MakeCoreFiles(app_.parameters(), app_.model(), "/w/", base.substr(3), ".v", false);
-    EXPECT_EQ(fakes_.files.files[design], core.at(0).text);
+    const auto core =
+        hdl::MakeCoreFiles(app_.parameters(), app_.model(), "/w/", base.substr(3), extension, false);
+    for (const hdl::DesignFile& file : core) EXPECT_EQ(fakes_.files.files[file.path], file.text) << file.path;
   } else if (c.existing) {
     EXPECT_EQ(fakes_.files.files[design], before);
   }
@@ -233,9 +238,11 @@ INSTANTIATE_TEST_SUITE_P(
         OfferCase{"Zhdl", "/w/rs.tdf", false, nullptr, CoreOffer::kNoCoreLanguage, false},
         OfferCase{"NotAModuleName", "/w/2rs.v", false, nullptr, CoreOffer::kIllegalName, false},
         OfferCase{"NamedLikeAPort", "/w/numerr.v", false, nullptr, CoreOffer::kIllegalName, false},
-        OfferCase{"Vhdl", "/w/rs.vhd", false, nullptr,
-                  hdl::CoreLanguageAvailable(".vhd") ? CoreOffer::kOffered : CoreOffer::kNoCoreLanguage,
-                  hdl::CoreLanguageAvailable(".vhd")}),
+        OfferCase{"Vhdl", "/w/rs.vhd", false, nullptr, CoreOffer::kOffered, true},
+        OfferCase{"VhdlOverUsersFile", "/w/rs.vhd", false, "entity rs is end;\n", CoreOffer::kOffered, false},
+        OfferCase{"VhdlReservedWord", "/w/Entity.vhd", false, nullptr, CoreOffer::kIllegalName, false},
+        OfferCase{"VhdlNamedLikeAPortInAnotherCase", "/w/NumErr.vhd", false, nullptr, CoreOffer::kIllegalName,
+                  false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RsAppTest, UsersFileAppearingBeforeFinishEndsTheRunWithNothingWritten) {
