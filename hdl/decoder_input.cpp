@@ -1,8 +1,6 @@
 // The decoder's input stage: start and readiness, the syndromes by Horner's
 // rule, the erasures, and the delay memory every symbol passes through.
 
-#include <algorithm>
-
 #include "hdl/decoder_stages.h"
 #include "hdl/rs_core.h"
 
@@ -105,21 +103,12 @@ InputStage BuildInput(Netlist& nl, const DecoderPlan& plan, const RsParameters& 
     if (plan.folded) {
       // Two banks of a power of two at least r words each.
       const int aw = BitsFor(r - 1);
-      // They share a memory with the solver's copy of the inverse table:
-      // the table in the lower half, two banks of locators in the upper one
-      // (the solver reads a locator in an erasure's iteration and an inverse
-      // in the others', never both), so that they take one block RAM.
-      in.erasure_half = std::max(f.size(), 2 << aw);
-      std::vector<std::uint64_t> inverse(static_cast<std::size_t>(f.size()));
-      for (int a = 0; a < f.size(); ++a) inverse[static_cast<std::size_t>(a)] = static_cast<std::uint64_t>(f.Inverse(a));
-      in.erasure_memory = nl.TableMemory("inverse_erasures", inverse, m, 2 * in.erasure_half);
+      in.erasure_memory = nl.Memory("erasures", m, 2 << aw);
       const Sig bank = nl.Reg("erasure_bank", 1);
       in.erasure_bank = nl.Mux(start, nl.Not(bank), bank);
       nl.Next(bank, in.erasure_bank);
       in.erasure_bank_reg = bank;
-      const int hw = BitsFor(in.erasure_half - 1);
-      nl.MemWrite(in.erasure_memory,
-                  nl.Concat({nl.One(), nl.Resize(nl.Concat({in.erasure_bank, nl.Resize(erased_base, aw)}), hw)}), x,
+      nl.MemWrite(in.erasure_memory, nl.Concat({in.erasure_bank, nl.Resize(erased_base, aw)}), x,
                   nl.And(take, kept));
     } else {
       // prod (1 + X x) over the flagged positions, a term a symbol.

@@ -146,21 +146,12 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
     return Select(nl, group, values, m);
   };
 
-  // 1 / delta, read as the factor is multiplied (the accumulator holds the
-  // discrepancy then); with erasures the same read port gives the
-  // iteration's locator the clocks before.
-  Sig erasure_x = zero;
-  Sig inverse_acc;
-  if (plan.erasures) {
-    const int hw = BitsFor(in.erasure_half - 1);
-    const Sig bank = Staged(nl, "solver_bank", go, in.erasure_bank_reg);
-    const Sig locator_address = nl.Concat({nl.One(), nl.Resize(nl.Concat({bank, nl.Resize(k, BitsFor(r - 1))}), hw)});
-    const Sig inverse_address = nl.Concat({nl.Zero(1), nl.Resize(acc, hw)});
-    erasure_x = nl.MemRead(in.erasure_memory, nl.Mux(mul_f, inverse_address, locator_address));
-    inverse_acc = erasure_x;
-  } else {
-    inverse_acc = nl.GfInverseRegistered(acc);
-  }
+  const Sig erasure_x =
+      plan.erasures ? nl.MemRead(in.erasure_memory,
+                                 nl.Concat({Staged(nl, "solver_bank", go, in.erasure_bank_reg),
+                                            nl.Resize(k, BitsFor(r - 1))}))
+                    : zero;
+  const Sig inverse_acc = nl.GfInverseRegistered(acc);
 
   // Operand registers: A the Lambda coefficient (or, at the factor, the
   // discrepancy), B the syndrome, the B coefficient one below, or 1 / b.

@@ -44,8 +44,7 @@ struct InputStage {
   Sig erased_reg, overflow_reg, bypass_reg;
   // Folded solver: the locators of the flagged positions, in a memory of two
   // banks (one codeword being taken, one being solved).
-  int erasure_memory = -1;  // the inverse table below erasure_half, the locators above
-  int erasure_half = 0;
+  int erasure_memory = -1;
   Sig erasure_bank;      // the bank this edge writes
   Sig erasure_bank_reg;  // the bank of the codeword taken last
   // Parallel solver: the erasure locator polynomial, built as symbols come.
