@@ -17,6 +17,29 @@
 
 namespace codexel::hdl::decoder {
 
+namespace {
+
+// What the pass knows of a clock, carried along its pipeline.
+struct PassClock {
+  Sig valid, first, last;  // a position evaluated; the codeword's first, last
+  Sig word, bank;          // where its changes go
+};
+
+PassClock Delay(Netlist& nl, const std::string& stage, const PassClock& c) {
+  PassClock d;
+  d.valid = nl.Reg("chien_valid" + stage, 1);
+  d.first = nl.Reg("chien_first" + stage, 1);
+  d.last = nl.Reg("chien_last" + stage, 1);
+  nl.Next(d.valid, c.valid);
+  nl.Next(d.first, c.first);
+  nl.Next(d.last, c.last);
+  d.word = Staged(nl, "chien_word" + stage, Sig{}, c.word);
+  d.bank = Staged(nl, "chien_bank" + stage, Sig{}, c.bank);
+  return d;
+}
+
+}  // namespace
+
 ChienResult BuildChien(Netlist& nl, const DecoderPlan& plan, const RsParameters& p, const SolverResult& s) {
   const Field& f = nl.field();
   const int m = p.m, n = p.n, r = p.r, b = p.genstart;
@@ -75,14 +98,7 @@ ChienResult BuildChien(Netlist& nl, const DecoderPlan& plan, const RsParameters&
     omega1.push_back(Staged(nl, Indexed("omega1_", d), Sig{}, nl.XorAll(om, m)));
     inverse1.push_back(nl.GfInverseRegistered(nl.XorAll(odd, m)));
   }
-  const Sig valid1 = nl.Reg("chien_valid1", 1);
-  const Sig first1 = nl.Reg("chien_first1", 1);
-  const Sig last1 = nl.Reg("chien_last1", 1);
-  nl.Next(valid1, busy);
-  nl.Next(first1, first);
-  nl.Next(last1, last);
-  const Sig word1 = Staged(nl, "chien_word1", Sig{}, word);
-  const Sig bank1 = Staged(nl, "chien_bank1", Sig{}, bank);
+  const PassClock c1 = Delay(nl, "1", PassClock{busy, first, last, word, bank});
 
   // Second clock: the changes, registered (the table's output is slow).
   std::vector<Sig> change2, root2;
@@ -92,14 +108,7 @@ ChienResult BuildChien(Netlist& nl, const DecoderPlan& plan, const RsParameters&
     change2.push_back(Staged(nl, Indexed("change2_", d), Sig{}, nl.Mux(root1[u], value, nl.Zero(m))));
     root2.push_back(Staged(nl, Indexed("root2_", d), Sig{}, root1[u]));
   }
-  const Sig valid2 = nl.Reg("chien_valid2", 1);
-  const Sig first2 = nl.Reg("chien_first2", 1);
-  const Sig last2 = nl.Reg("chien_last2", 1);
-  nl.Next(valid2, valid1);
-  nl.Next(first2, first1);
-  nl.Next(last2, last1);
-  const Sig word2 = Staged(nl, "chien_word2", Sig{}, word1);
-  const Sig bank2 = Staged(nl, "chien_bank2", Sig{}, bank1);
+  const PassClock c2 = Delay(nl, "2", c1);
 
   // Third clock: the changes into the change memory, the counts.
   const int ww = BitsFor(plan.chien_words - 1);
@@ -107,16 +116,16 @@ ChienResult BuildChien(Netlist& nl, const DecoderPlan& plan, const RsParameters&
   for (const Sig& change : change2) nonzero.push_back(nl.ReduceOr(change));
   ChienResult result;
   result.change_memory = nl.Memory("changes", m * par, 2 * plan.chien_words);
-  nl.MemWrite(result.change_memory, nl.Concat({bank2, nl.Resize(word2, ww)}), nl.Concat(changes_high_first),
-              valid2);
+  nl.MemWrite(result.change_memory, nl.Concat({c2.bank, nl.Resize(c2.word, ww)}), nl.Concat(changes_high_first),
+              c2.valid);
   const int rw = BitsFor(r) + 1;
   const Sig root_count = nl.DataReg("root_count", rw);
-  nl.Next(root_count, nl.Add(nl.Mux(first2, nl.Zero(rw), root_count), CountOnes(nl, root2, rw)), valid2);
+  nl.Next(root_count, nl.Add(nl.Mux(c2.first, nl.Zero(rw), root_count), CountOnes(nl, root2, rw)), c2.valid);
   Sig change_count = root_count;
   if (plan.erasures) {
     change_count = nl.DataReg("change_count", rw);
-    nl.Next(change_count, nl.Add(nl.Mux(first2, nl.Zero(rw), change_count), CountOnes(nl, nonzero, rw)),
-            valid2);
+    nl.Next(change_count, nl.Add(nl.Mux(c2.first, nl.Zero(rw), change_count), CountOnes(nl, nonzero, rw)),
+            c2.valid);
   }
   // The codeword's facts, kept from its last position on (a next codeword
   // may load the stage at that edge).
@@ -124,12 +133,12 @@ ChienResult BuildChien(Netlist& nl, const DecoderPlan& plan, const RsParameters&
   const Sig f_erased = Staged(nl, "f_erased", last, erased);
   const Sig f_overflow = Staged(nl, "f_overflow", last, overflow);
   const Sig f_bypass = Staged(nl, "f_bypass", last, bypass);
-  result.bank = Staged(nl, "f_bank", last2, bank2);
+  result.bank = Staged(nl, "f_bank", c2.last, c2.bank);
 
   // Decision: too many erasures, a locator whose roots are not all among
   // the positions, or more errors than the check symbols allow.
   const Sig decide = nl.Reg("chien_decide", 1);
-  nl.Next(decide, last2);
+  nl.Next(decide, c2.last);
   const int lw = f_length.width;
   const Sig twice = nl.Add(f_length, f_length);
   const Sig fail = nl.Or(nl.Or(f_overflow, nl.Ne(nl.Resize(root_count, lw), f_length)),

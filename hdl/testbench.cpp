@@ -19,29 +19,6 @@ std::string Literal(std::uint64_t value, int bits) {
   return std::to_string(bits) + "'d" + std::to_string(value);
 }
 
-const Port* FindPort(const std::vector<Port>& ports, const std::string& name) {
-  for (const Port& port : ports) {
-    if (port.name == name) return &port;
-  }
-  return nullptr;
-}
-
-const Port& RequirePort(const std::vector<Port>& ports, const std::string& name, bool output) {
-  const Port* port = FindPort(ports, name);
-  if (!port || port->output != output) {
-    throw std::invalid_argument("testbench: the core has no " + std::string(output ? "output " : "input ") +
-                                name);
-  }
-  return *port;
-}
-
-void CheckFits(const Port& port, std::uint64_t value, long long time) {
-  if (port.bits() < 64 && value >> port.bits()) {
-    throw std::invalid_argument("testbench: the value " + std::to_string(value) + " at time " +
-                                std::to_string(time) + " does not fit " + port.name);
-  }
-}
-
 // The value an input has at `time`: the last value set at or before it.
 std::uint64_t ValueAt(const VectorFile& vectors, const VectorSignal& signal, long long time) {
   if (!signal.repeating.empty()) {
@@ -89,6 +66,29 @@ struct Event {
 };
 
 }  // namespace
+
+const Port* FindPort(const std::vector<Port>& ports, const std::string& name) {
+  for (const Port& port : ports) {
+    if (port.name == name) return &port;
+  }
+  return nullptr;
+}
+
+const Port& RequirePort(const std::vector<Port>& ports, const std::string& name, bool output) {
+  const Port* port = FindPort(ports, name);
+  if (!port || port->output != output) {
+    throw std::invalid_argument("testbench: the core has no " + std::string(output ? "output " : "input ") +
+                                name);
+  }
+  return *port;
+}
+
+void CheckFits(const Port& port, std::uint64_t value, long long time) {
+  if (port.bits() < 64 && value >> port.bits()) {
+    throw std::invalid_argument("testbench: the value " + std::to_string(value) + " at time " +
+                                std::to_string(time) + " does not fit " + port.name);
+  }
+}
 
 std::string PrintTestbench(const std::string& module_name, const std::vector<Port>& ports,
                            const VectorFile& vectors, const std::vector<TestbenchChecker>& checkers,

@@ -32,6 +32,13 @@ struct TestbenchChecker {
   std::string at_stop;
 };
 
+// For the testbench printers: the port named, or nothing; the port named
+// in the direction given, or std::invalid_argument; std::invalid_argument
+// when `value` (at vector-file time `time`) is wider than the port.
+const Port* FindPort(const std::vector<Port>& ports, const std::string& name);
+const Port& RequirePort(const std::vector<Port>& ports, const std::string& name, bool output);
+void CheckFits(const Port& port, std::uint64_t value, long long time);
+
 // Throws std::invalid_argument when the file and the ports do not fit: a
 // signal the core lacks or has in the other direction, a value wider than
 // its port, a repeating pattern with no INTERVAL.

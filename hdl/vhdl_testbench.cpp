@@ -6,34 +6,12 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "hdl/testbench.h"
 #include "hdl/vhdl.h"
 
 namespace codexel::hdl {
 
 namespace {
-
-const Port* FindPort(const std::vector<Port>& ports, const std::string& name) {
-  for (const Port& port : ports) {
-    if (port.name == name) return &port;
-  }
-  return nullptr;
-}
-
-const Port& RequirePort(const std::vector<Port>& ports, const std::string& name, bool output) {
-  const Port* port = FindPort(ports, name);
-  if (!port || port->output != output) {
-    throw std::invalid_argument("testbench: the core has no " + std::string(output ? "output " : "input ") +
-                                name);
-  }
-  return *port;
-}
-
-void CheckFits(const Port& port, std::uint64_t value, long long time) {
-  if (port.bits() < 64 && value >> port.bits()) {
-    throw std::invalid_argument("testbench: the value " + std::to_string(value) + " at time " +
-                                std::to_string(time) + " does not fit " + port.name);
-  }
-}
 
 std::string PortType(const Port& port) {
   if (port.width == 0) return "std_logic";
