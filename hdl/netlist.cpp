@@ -299,4 +299,59 @@ void Netlist::Check() const {
   if (clock_ < 0) throw std::logic_error("netlist: no clock");
 }
 
+Liveness FindLive(const Netlist& netlist) {
+  const auto& nodes = netlist.nodes();
+  Liveness live;
+  live.nodes.assign(nodes.size(), false);
+  live.used_bits.assign(nodes.size(), 0);
+  live.memories.assign(netlist.memories().size(), false);
+  std::vector<int> work;
+  const auto mask = [](int width) { return width >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << width) - 1; };
+  const auto use = [&](int id, std::uint64_t bits) {
+    if (id < 0) return;
+    const std::size_t u = static_cast<std::size_t>(id);
+    live.used_bits[u] |= bits & mask(nodes[u].width);
+    if (!live.nodes[u]) {
+      live.nodes[u] = true;
+      work.push_back(id);
+    }
+  };
+  const std::uint64_t all = ~std::uint64_t{0};
+  for (const Port& port : netlist.ports()) {
+    if (port.output) use(port.node, all);
+  }
+  bool state = false;
+  while (!work.empty()) {
+    const int id = work.back();
+    work.pop_back();
+    const Node& node = nodes[static_cast<std::size_t>(id)];
+    if (node.op == Op::kSlice) {
+      use(node.args[0], mask(node.width) << node.value);
+    } else {
+      for (int a : node.args) use(a, all);
+    }
+    if (node.op == Op::kReg) {
+      state = true;
+      use(netlist.reg_next(id).next, all);
+      use(netlist.reg_next(id).enable, all);
+    }
+    if (node.op == Op::kMemRead) {
+      state = true;
+      const std::size_t k = static_cast<std::size_t>(node.index);
+      if (!live.memories[k]) {
+        live.memories[k] = true;
+        const hdl::Memory& mem = netlist.memories()[k];
+        use(mem.write_address, all);
+        use(mem.write_data, all);
+        use(mem.write_enable, all);
+      }
+    }
+    if (state) {
+      use(netlist.reset(), all);
+      use(netlist.clock_enable(), all);
+    }
+  }
+  return live;
+}
+
 }  // namespace codexel::hdl

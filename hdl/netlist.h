@@ -212,4 +212,14 @@ class Netlist {
   int inverse_memory_ = -1;
 };
 
+// What a back end prints: the nodes and memories the outputs depend on
+// (the reset and the clock enable with any register or memory), and for
+// each node the bits of it that are read.
+struct Liveness {
+  std::vector<bool> nodes;
+  std::vector<bool> memories;
+  std::vector<std::uint64_t> used_bits;
+};
+Liveness FindLive(const Netlist& netlist);
+
 }  // namespace codexel::hdl

@@ -83,6 +83,8 @@ const Port& RequirePort(const std::vector<Port>& ports, const std::string& name,
   return *port;
 }
 
+namespace {
+
 void CheckFits(const Port& port, std::uint64_t value, long long time) {
   if (port.bits() < 64 && value >> port.bits()) {
     throw std::invalid_argument("testbench: the value " + std::to_string(value) + " at time " +
@@ -90,9 +92,47 @@ void CheckFits(const Port& port, std::uint64_t value, long long time) {
   }
 }
 
+}  // namespace
+
+void CheckVectorsAgainstPorts(const std::vector<Port>& ports, const VectorFile& vectors) {
+  for (const VectorSignal& signal : vectors.signals) {
+    const Port& port = RequirePort(ports, signal.name, signal.output);
+    if (signal.declared_width && signal.declared_width != port.bits()) {
+      throw std::invalid_argument("testbench: " + signal.name + " has " + std::to_string(port.bits()) +
+                                  " bits, the vector file declares " + std::to_string(signal.declared_width));
+    }
+    if (!signal.repeating.empty() && vectors.interval <= 0) {
+      throw std::invalid_argument("testbench: a repeating pattern needs an INTERVAL");
+    }
+    for (std::uint64_t value : signal.repeating) CheckFits(port, value, vectors.start);
+    for (const TimedValue& change : signal.timed) CheckFits(port, change.value, change.time);
+  }
+  for (const Expectation& e : vectors.expectations) {
+    const VectorSignal& signal = vectors.signals[static_cast<std::size_t>(e.signal)];
+    CheckFits(RequirePort(ports, signal.name, true), e.value, e.time);
+  }
+}
+
+const Port& CheckDecoderCodewords(const std::vector<Port>& ports,
+                                  const std::vector<std::vector<std::uint64_t>>& codewords) {
+  const Port& rsout = RequirePort(ports, "rsout", true);
+  RequirePort(ports, "outvalid", true);
+  RequirePort(ports, "numerr", true);
+  RequirePort(ports, "decfail", true);
+  RequirePort(ports, "sysclk", false);
+  for (const std::vector<std::uint64_t>& word : codewords) {
+    if (word.size() != codewords.front().size()) {
+      throw std::invalid_argument("testbench: codewords of different lengths");
+    }
+    for (std::uint64_t symbol : word) CheckFits(rsout, symbol, 0);
+  }
+  return rsout;
+}
+
 std::string PrintTestbench(const std::string& module_name, const std::vector<Port>& ports,
                            const VectorFile& vectors, const std::vector<TestbenchChecker>& checkers,
                            const std::string& header_comment) {
+  CheckVectorsAgainstPorts(ports, vectors);
   std::ostringstream out;
   if (!header_comment.empty()) {
     std::istringstream lines(header_comment);
@@ -114,19 +154,13 @@ std::string PrintTestbench(const std::string& module_name, const std::vector<Por
   std::map<std::string, bool> set_at_zero;
   for (const VectorSignal& signal : vectors.signals) {
     const Port& port = RequirePort(ports, signal.name, signal.output);
-    if (signal.declared_width && signal.declared_width != port.bits()) {
-      throw std::invalid_argument("testbench: " + signal.name + " has " + std::to_string(port.bits()) +
-                                  " bits, the vector file declares " + std::to_string(signal.declared_width));
-    }
     if (!signal.repeating.empty()) {
-      if (vectors.interval <= 0) throw std::invalid_argument("testbench: a repeating pattern needs an INTERVAL");
       set_at_zero[signal.name] = true;
       out << "\n  // " << signal.name << ": a new value every " << vectors.interval << " from " << vectors.start
           << ".\n  initial begin\n    " << signal.name << " = " << Literal(0, port.bits()) << ";\n";
       if (vectors.start > 0) out << "    #" << vectors.start << ";\n";
       out << "    forever begin\n";
       for (std::uint64_t value : signal.repeating) {
-        CheckFits(port, value, vectors.start);
         out << "      " << signal.name << " = " << Literal(value, port.bits()) << ";\n      #"
             << vectors.interval << ";\n";
       }
@@ -134,7 +168,6 @@ std::string PrintTestbench(const std::string& module_name, const std::vector<Por
     } else {
       if (!signal.timed.empty() && signal.timed.front().time <= 0) set_at_zero[signal.name] = true;
       for (const TimedValue& change : signal.timed) {
-        CheckFits(port, change.value, change.time);
         events.push_back({change.time, 1, signal.name + " = " + Literal(change.value, port.bits()) + ";"});
       }
     }
@@ -144,7 +177,6 @@ std::string PrintTestbench(const std::string& module_name, const std::vector<Por
   for (const Expectation& e : vectors.expectations) {
     const VectorSignal& signal = vectors.signals[static_cast<std::size_t>(e.signal)];
     const Port& port = RequirePort(ports, signal.name, true);
-    CheckFits(port, e.value, e.time);
     expected_outputs[e.signal] = true;
     events.push_back({e.time + 1, 0,
                       "tb_expect_" + signal.name + "(" + Literal(e.value, port.bits()) + ", " +
@@ -228,11 +260,7 @@ std::vector<std::vector<std::uint64_t>> DecoderCodewordsSent(const VectorFile& v
 
 TestbenchChecker DecoderOutputChecker(const std::vector<std::vector<std::uint64_t>>& codewords,
                                       const std::vector<Port>& ports) {
-  const Port& rsout = RequirePort(ports, "rsout", true);
-  RequirePort(ports, "outvalid", true);
-  RequirePort(ports, "numerr", true);
-  RequirePort(ports, "decfail", true);
-  RequirePort(ports, "sysclk", false);
+  const Port& rsout = CheckDecoderCodewords(ports, codewords);
   const bool has_reset = FindPort(ports, "reset") != nullptr;
   const bool has_dsout = FindPort(ports, "dsout") != nullptr;
   const std::size_t n = codewords.empty() ? 1 : codewords.front().size();
@@ -246,9 +274,7 @@ TestbenchChecker DecoderOutputChecker(const std::vector<std::vector<std::uint64_
        << "  integer tb_word = 0;\n  integer tb_symbol = 0;\n  initial begin\n";
   if (total == 0) body << "    tb_sent[0] = " << Literal(0, bits) << ";\n";
   for (std::size_t w = 0; w < codewords.size(); ++w) {
-    if (codewords[w].size() != n) throw std::invalid_argument("testbench: codewords of different lengths");
     for (std::size_t s = 0; s < n; ++s) {
-      CheckFits(rsout, codewords[w][s], 0);
       body << "    tb_sent[" << w * n + s << "] = " << Literal(codewords[w][s], bits) << ";\n";
     }
   }

@@ -32,12 +32,17 @@ struct TestbenchChecker {
   std::string at_stop;
 };
 
-// For the testbench printers: the port named, or nothing; the port named
-// in the direction given, or std::invalid_argument; std::invalid_argument
-// when `value` (at vector-file time `time`) is wider than the port.
+// For the testbench printers. The port named, or nothing; the port named in
+// the direction given, or std::invalid_argument.
 const Port* FindPort(const std::vector<Port>& ports, const std::string& name);
 const Port& RequirePort(const std::vector<Port>& ports, const std::string& name, bool output);
-void CheckFits(const Port& port, std::uint64_t value, long long time);
+// std::invalid_argument where the file and the ports do not fit (as below).
+void CheckVectorsAgainstPorts(const std::vector<Port>& ports, const VectorFile& vectors);
+// std::invalid_argument where the core lacks a port a decoder checker reads,
+// or the codewords differ in length or hold a symbol wider than rsout;
+// otherwise rsout.
+const Port& CheckDecoderCodewords(const std::vector<Port>& ports,
+                                  const std::vector<std::vector<std::uint64_t>>& codewords);
 
 // Throws std::invalid_argument when the file and the ports do not fit: a
 // signal the core lacks or has in the other direction, a value wider than

@@ -5,6 +5,7 @@
 #include <set>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace codexel::hdl {
@@ -76,56 +77,11 @@ class Printer {
   static std::size_t Idx(int id) { return static_cast<std::size_t>(id); }
   const Node& N(int id) const { return nodes_[Idx(id)]; }
 
-  // Marks a node live (its arguments follow from the work list) and the
-  // bits of it that are read.
-  void Use(int id, std::uint64_t bits, std::vector<int>& work) {
-    if (id < 0) return;
-    used_[Idx(id)] |= bits & Mask(N(id).width);
-    if (!live_[Idx(id)]) {
-      live_[Idx(id)] = true;
-      work.push_back(id);
-    }
-  }
-
   void MarkLive() {
-    live_.assign(nodes_.size(), false);
-    used_.assign(nodes_.size(), 0);
-    mem_live_.assign(nl_.memories().size(), false);
-    std::vector<int> work;
-    for (const Port& port : nl_.ports()) {
-      if (port.output) Use(port.node, ~std::uint64_t{0}, work);
-    }
-    bool state = false;
-    while (!work.empty()) {
-      const int id = work.back();
-      work.pop_back();
-      const Node& node = N(id);
-      const std::uint64_t all = ~std::uint64_t{0};
-      if (node.op == Op::kSlice) {
-        Use(node.args[0], Mask(node.width) << node.value, work);
-      } else {
-        for (int a : node.args) Use(a, all, work);
-      }
-      if (node.op == Op::kReg) {
-        state = true;
-        Use(nl_.reg_next(id).next, all, work);
-        Use(nl_.reg_next(id).enable, all, work);
-      }
-      if (node.op == Op::kMemRead) {
-        state = true;
-        const Memory& mem = nl_.memories()[Idx(node.index)];
-        if (!mem_live_[Idx(node.index)]) {
-          mem_live_[Idx(node.index)] = true;
-          Use(mem.write_address, all, work);
-          Use(mem.write_data, all, work);
-          Use(mem.write_enable, all, work);
-        }
-      }
-      if (state) {
-        Use(nl_.reset(), all, work);
-        Use(nl_.clock_enable(), all, work);
-      }
-    }
+    Liveness live = FindLive(nl_);
+    live_ = std::move(live.nodes);
+    mem_live_ = std::move(live.memories);
+    used_ = std::move(live.used_bits);
   }
 
   void NameNodes() {

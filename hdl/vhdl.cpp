@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace codexel::hdl {
@@ -164,41 +165,10 @@ class Printer {
   static std::size_t Idx(int id) { return static_cast<std::size_t>(id); }
   const Node& N(int id) const { return nodes_[Idx(id)]; }
 
-  void Use(int id, std::vector<int>& work) {
-    if (id < 0 || live_[Idx(id)]) return;
-    live_[Idx(id)] = true;
-    work.push_back(id);
-  }
-
-  // What reaches an output, as the Verilog back end finds it.
   void MarkLive() {
-    live_.assign(nodes_.size(), false);
-    mem_live_.assign(nl_.memories().size(), false);
-    std::vector<int> work;
-    for (const Port& port : nl_.ports()) {
-      if (port.output) Use(port.node, work);
-    }
-    while (!work.empty()) {
-      const int id = work.back();
-      work.pop_back();
-      const Node& node = N(id);
-      for (int a : node.args) Use(a, work);
-      if (node.op == Op::kReg) {
-        Use(nl_.reg_next(id).next, work);
-        Use(nl_.reg_next(id).enable, work);
-      }
-      if (node.op == Op::kMemRead && !mem_live_[Idx(node.index)]) {
-        const Memory& mem = nl_.memories()[Idx(node.index)];
-        mem_live_[Idx(node.index)] = true;
-        Use(mem.write_address, work);
-        Use(mem.write_data, work);
-        Use(mem.write_enable, work);
-      }
-      if (node.op == Op::kReg || node.op == Op::kMemRead) {
-        Use(nl_.reset(), work);
-        Use(nl_.clock_enable(), work);
-      }
-    }
+    Liveness live = FindLive(nl_);
+    live_ = std::move(live.nodes);
+    mem_live_ = std::move(live.memories);
   }
 
   // One name space, case ignored: the entity, its ports, the reserved
