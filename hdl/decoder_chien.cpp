@@ -61,13 +61,14 @@ ChienResult BuildChien(Netlist& nl, const DecoderPlan& plan, const RsParameters&
 
   const Sig advance = nl.Or(go, busy);
   Poly c_lambda, c_omega;
-  for (int i = 0; i <= r; ++i) {
+  const int terms = static_cast<int>(s.lambda.size()), omegas = static_cast<int>(s.omega.size());
+  for (int i = 0; i < terms; ++i) {
     const Sig reg = nl.DataReg(Indexed("c_lambda", i), m);
     nl.Next(reg, nl.Mux(go, s.lambda[static_cast<std::size_t>(i)], nl.GfMulConst(reg, f.Power(-i * par))),
             advance);
     c_lambda.push_back(reg);
   }
-  for (int i = 0; i < r; ++i) {
+  for (int i = 0; i < omegas; ++i) {
     const Sig reg = nl.DataReg(Indexed("c_omega", i), m);
     nl.Next(reg, nl.Mux(go, s.omega[static_cast<std::size_t>(i)], nl.GfMulConst(reg, f.Power(-(i + b) * par))),
             advance);
@@ -84,12 +85,12 @@ ChienResult BuildChien(Netlist& nl, const DecoderPlan& plan, const RsParameters&
   for (int d = 0; d < par; ++d) {
     const int shift = j0 - d;
     std::vector<Sig> all, odd, om;
-    for (int i = 0; i <= r; ++i) {
+    for (int i = 0; i < terms; ++i) {
       const Sig t = nl.GfMulConst(c_lambda[static_cast<std::size_t>(i)], f.Power(-i * shift));
       all.push_back(t);
       if (i % 2) odd.push_back(t);
     }
-    for (int i = 0; i < r; ++i) {
+    for (int i = 0; i < omegas; ++i) {
       om.push_back(nl.GfMulConst(c_omega[static_cast<std::size_t>(i)], f.Power(-(i + b) * shift)));
     }
     Sig valid = busy;

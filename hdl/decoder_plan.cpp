@@ -51,11 +51,14 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
   base.latency_bound = base.streaming ? StreamingLatency(p.n, p.r, base.full_speed)
                                       : DiscreteLatency(p.n, p.r, base.full_speed);
   const int r = p.r;
+  base.lambda_terms = base.erasures ? r + 1 : r / 2 + 1;
+  base.omega_terms = base.erasures ? r : r / 2;
+  const int terms = base.lambda_terms;
   // Every plan that meets the bound and the interval is weighed by the
   // logic it costs, in rough LUTs: a general multiplier about 50, a folded
   // lane's operand selection about 30 more, and a Chien position a clock
-  // 2r + 1 constant multipliers, its Forney multiplier and a table port.
-  const int chien_cost = 6 * (2 * r + 1) + 60;
+  // a constant multiplier a term, its Forney multiplier and a table port.
+  const int chien_cost = 6 * (base.lambda_terms + base.omega_terms) + 60;
   DecoderPlan best;
   long best_cost = -1;
   const auto consider = [&](DecoderPlan plan, int chien_parallel, int chien_start, long solver_cost) {
@@ -67,9 +70,9 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
     }
   };
   for (int chien_parallel : {1, 2, 3, 4, 6, 8}) {
-    for (int groups = r + 1; groups >= 1; --groups) {
-      const int lanes = (r + 1 + groups - 1) / groups;
-      if ((r + 1 + lanes - 1) / lanes != groups) continue;  // the same sweep on fewer lanes
+    for (int groups = terms; groups >= 1; --groups) {
+      const int lanes = (terms + groups - 1) / groups;
+      if ((terms + lanes - 1) / lanes != groups) continue;  // the same sweep on fewer lanes
       DecoderPlan plan = base;
       plan.folded = true;
       plan.lanes = lanes;
@@ -78,7 +81,7 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
       // would meet)
       plan.iteration_clocks = 2 * groups + 1 + (groups == 1 ? 1 : 0);
       int evaluator = 0;  // Omega_i takes the groups up to coefficient i
-      for (int i = 0; i < r; ++i) evaluator += i / lanes + 1;
+      for (int i = 0; i < base.omega_terms; ++i) evaluator += i / lanes + 1;
       // and the multiplier row works a clock behind the selection.
       plan.solver_clocks = r * plan.iteration_clocks + evaluator + 2;
       plan.solver_spacing = plan.solver_clocks + 1;

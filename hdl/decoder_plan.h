@@ -13,9 +13,16 @@ struct DecoderPlan {
   bool erasures = false;
   bool streaming = false;
   bool full_speed = false;
+  // Coefficients of Lambda (and B) and of Omega the solver keeps and the
+  // Chien pass evaluates. Without erasures a decodable codeword has at most
+  // r / 2 errors, so Lambda's degree is at most r / 2 and Omega's below it;
+  // a longer locator fails whatever its upper coefficients are.
+  int lambda_terms = 0;
+  int omega_terms = 0;
 
   // The key-equation solver. Folded: a row of `lanes` multipliers sweeps the
-  // r + 1 coefficients in `groups` clocks; an iteration is a sweep for the
+  // `lambda_terms` coefficients in `groups`
+  // clocks; an iteration is a sweep for the
   // discrepancy, one clock for its quotient, a sweep for the update (2 groups
   // + 1 clocks, one more for a single group), erasures enter as iterations
   // of their own, and r shorter sweeps give the evaluator polynomial. Parallel (codes too short for that): one

@@ -31,6 +31,7 @@ namespace {
 SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameters& p, const InputStage& in) {
   const int m = p.m, r = p.r;
   const int lanes = plan.lanes, groups = plan.groups;
+  const int terms = plan.lambda_terms, omegas = plan.omega_terms;
   const Sig zero = nl.Zero(m);
   const Sig one = nl.Const(1, m);
   // One edge after the last symbol: the syndromes and the facts are then
@@ -50,7 +51,7 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   const Sig group = nl.Reg("group", gw);
   const Sig k = nl.Reg("iteration", kw);
   // The group's first coefficient index.
-  const int bw = BitsFor(groups * lanes);
+  const int bw = BitsFor(std::max(groups * lanes, r));
   const Sig base = nl.DataReg("group_base", bw);
   const Sig kb = nl.Resize(k, bw);
   // A sweep ends with its last group; Omega_k's with the group holding
@@ -60,7 +61,9 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   const Sig k_lane = nl.Reg("k_lane", BitsFor(lanes - 1));
   const Sig last_group = nl.Mux(evaluating, nl.Eq(group, k_group),
                                 nl.EqConst(group, static_cast<std::uint64_t>(groups - 1)));
-  const Sig last_k = nl.EqConst(k, static_cast<std::uint64_t>(r - 1));
+  // The last iteration, or the last Omega coefficient kept.
+  const Sig last_k = nl.Mux(evaluating, nl.EqConst(k, static_cast<std::uint64_t>(omegas - 1)),
+                            nl.EqConst(k, static_cast<std::uint64_t>(r - 1)));
   const Sig a_end = nl.And(sweep_a, last_group);
   const Sig b_end = nl.And(sweep_b, last_group);
   const Sig omega_end = nl.And(a_end, evaluating);
@@ -127,8 +130,8 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
 
   // ---- Registers: Lambda, B, the syndrome ring ----
   Poly lambda, before, ring;
-  for (int i = 0; i <= r; ++i) lambda.push_back(nl.DataReg(Indexed("lambda", i), m));
-  for (int i = 0; i <= r; ++i) before.push_back(nl.DataReg(Indexed("prior", i), m));
+  for (int i = 0; i < terms; ++i) lambda.push_back(nl.DataReg(Indexed("lambda", i), m));
+  for (int i = 0; i < terms; ++i) before.push_back(nl.DataReg(Indexed("prior", i), m));
   for (int i = 0; i < r; ++i) ring.push_back(nl.DataReg(Indexed("ring", i), m));
   const Sig acc = nl.DataReg("accumulator", m);
   const Sig factor = nl.DataReg("factor", m);
@@ -172,8 +175,8 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
 
   Poly lam_sel, b_sel;
   for (int lane = 0; lane < lanes; ++lane) {
-    lam_sel.push_back(column(lambda, lane, r + 1));
-    b_sel.push_back(column(before, lane, r));  // B_r is never read
+    lam_sel.push_back(column(lambda, lane, terms));
+    b_sel.push_back(column(before, lane, terms - 1));  // the last B is never read
   }
   for (int lane = 0; lane < lanes; ++lane) {
     const std::size_t u = static_cast<std::size_t>(lane);
@@ -213,14 +216,14 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
     updated.push_back(nl.Xor(op_a[u], products[u]));
     b_new.push_back(nl.Mux(store, acc, nl.Mux(erasing, updated.back(), nl.Mux(grows, op_a[u], op_b[u]))));
   }
-  for (int i = 0; i <= r; ++i) {
+  for (int i = 0; i < terms; ++i) {
     const std::size_t u = static_cast<std::size_t>(i);
     const std::size_t lane = static_cast<std::size_t>(i % lanes);
     const Sig here = nl.And(mul_b, nl.EqConst(mul_group, static_cast<std::uint64_t>(i / lanes)));
     const Sig init = i == 0 ? one : zero;
     nl.Next(lambda[u], nl.Mux(go, init, updated[lane]), nl.Or(go, here));
     Sig write = nl.Or(go, here);
-    if (i < r) write = nl.Or(write, nl.And(store, nl.EqConst(omega_index, static_cast<std::uint64_t>(i))));
+    if (i < omegas) write = nl.Or(write, nl.And(store, nl.EqConst(omega_index, static_cast<std::uint64_t>(i))));
     nl.Next(before[u], nl.Mux(go, init, b_new[lane]), write);
   }
   // The ring turns as each factor is selected and after each Omega sweep.
@@ -235,7 +238,7 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   SolverResult out;
   out.done = done;
   out.lambda = lambda;
-  out.omega.assign(before.begin(), before.begin() + r);
+  out.omega.assign(before.begin(), before.begin() + omegas);
   out.length = length;
   out.erased = erased;
   out.overflow = overflow;
@@ -348,7 +351,11 @@ SolverResult BuildParallel(Netlist& nl, const DecoderPlan&, const RsParameters& 
 }  // namespace
 
 SolverResult BuildSolver(Netlist& nl, const DecoderPlan& plan, const RsParameters& p, const InputStage& in) {
-  return plan.folded ? BuildFolded(nl, plan, p, in) : BuildParallel(nl, plan, p, in);
+  SolverResult out = plan.folded ? BuildFolded(nl, plan, p, in) : BuildParallel(nl, plan, p, in);
+  // The coefficients a decodable codeword can have; the rest is left unread.
+  out.lambda.resize(static_cast<std::size_t>(plan.lambda_terms));
+  out.omega.resize(static_cast<std::size_t>(plan.omega_terms));
+  return out;
 }
 
 }  // namespace codexel::hdl::decoder
