@@ -50,10 +50,6 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   const Sig evaluating = nl.Reg("evaluating", 1);  // the Omega sweeps
   const Sig group = nl.Reg("group", gw);
   const Sig k = nl.Reg("iteration", kw);
-  // The group's first coefficient index.
-  const int bw = BitsFor(std::max(groups * lanes, r));
-  const Sig base = nl.DataReg("group_base", bw);
-  const Sig kb = nl.Resize(k, bw);
   // A sweep ends with its last group; Omega_k's with the group holding
   // coefficient k (Lambda_j S_(k-j) is zero for j > k), k's quotient by the
   // lanes, counted beside k.
@@ -81,8 +77,6 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   const Sig counting = nl.Or(sweep_a, sweep_b);
   nl.Next(group, nl.Mux(nl.Or(go, nl.Or(factor_clock, last_group)), nl.Zero(gw),
                         nl.Mux(counting, nl.AddConst(group, 1), group)));
-  nl.Next(base, nl.Mux(nl.Or(go, nl.Or(factor_clock, last_group)), nl.Zero(bw),
-                       nl.Mux(counting, nl.AddConst(base, static_cast<std::uint64_t>(lanes)), base)));
   const Sig next_k = nl.Or(nl.And(b_end, nl.Not(last_k)), nl.And(omega_end, nl.Not(last_k)));
   const Sig k_restart = nl.Or(go, nl.And(b_end, last_k));
   nl.Next(k, nl.Mux(k_restart, nl.Zero(kw), nl.Mux(next_k, nl.AddConst(k, 1), k)));
@@ -130,7 +124,9 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
 
   // ---- Registers: Lambda, B, the syndrome ring ----
   Poly lambda, before, ring;
-  for (int i = 0; i < terms; ++i) lambda.push_back(nl.DataReg(Indexed("lambda", i), m));
+  // Lambda_0 stays 1: an update or an erasure only changes the terms above.
+  lambda.push_back(one);
+  for (int i = 1; i < terms; ++i) lambda.push_back(nl.DataReg(Indexed("lambda", i), m));
   for (int i = 0; i < terms; ++i) before.push_back(nl.DataReg(Indexed("prior", i), m));
   for (int i = 0; i < r; ++i) ring.push_back(nl.DataReg(Indexed("ring", i), m));
   const Sig acc = nl.DataReg("accumulator", m);
@@ -178,16 +174,22 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
     lam_sel.push_back(column(lambda, lane, terms));
     b_sel.push_back(column(before, lane, terms - 1));  // the last B is never read
   }
+  // Ring entries above k hold later syndromes. A discrepancy needs no mask:
+  // Lambda's degree is at most its length, at most k. Omega_k's sweep masks
+  // the lanes above k in its last group.
+  const Sig k_last_group = nl.And(evaluating, nl.Eq(group, k_group));
   for (int lane = 0; lane < lanes; ++lane) {
     const std::size_t u = static_cast<std::size_t>(lane);
-    const Sig above = nl.Lt(kb, nl.AddConst(base, static_cast<std::uint64_t>(lane)));  // index > k
-    const Sig s = nl.Mux(above, zero, column(ring, lane, r));
     const Sig b_prev = lane > 0 ? b_sel[u - 1] : nl.Mux(nl.IsZero(group), zero, carry);
     Sig a_op = lam_sel[u];
-    Sig b_op = nl.Mux(sweep_b, b_prev, s);
+    Sig b_op = nl.Mux(sweep_b, b_prev, column(ring, lane, r));
     if (lane == 0) {
       a_op = nl.Mux(factor_clock, acc_sum, a_op);
       b_op = nl.Mux(factor_clock, inverse_b, b_op);
+    } else {
+      const Sig above =
+          nl.And(k_last_group, nl.Lt(k_lane, nl.Const(static_cast<std::uint64_t>(lane), k_lane.width)));
+      b_op = nl.Mux(above, zero, b_op);
     }
     nl.Next(op_a[u], a_op);
     nl.Next(op_b[u], b_op);
@@ -221,7 +223,7 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
     const std::size_t lane = static_cast<std::size_t>(i % lanes);
     const Sig here = nl.And(mul_b, nl.EqConst(mul_group, static_cast<std::uint64_t>(i / lanes)));
     const Sig init = i == 0 ? one : zero;
-    nl.Next(lambda[u], nl.Mux(go, init, updated[lane]), nl.Or(go, here));
+    if (i > 0) nl.Next(lambda[u], nl.Mux(go, init, updated[lane]), nl.Or(go, here));
     Sig write = nl.Or(go, here);
     if (i < omegas) write = nl.Or(write, nl.And(store, nl.EqConst(omega_index, static_cast<std::uint64_t>(i))));
     nl.Next(before[u], nl.Mux(go, init, b_new[lane]), write);
