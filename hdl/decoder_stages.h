@@ -54,8 +54,8 @@ struct InputStage {
 
 struct SolverResult {
   Sig done;  // high for one clock: lambda, omega and the facts are final
-  Poly lambda;  // r + 1 coefficients
-  Poly omega;   // r coefficients
+  Poly lambda;  // plan.lambda_terms coefficients
+  Poly omega;   // plan.omega_terms coefficients
   Sig length, erased, overflow, bypass;
 };
 
