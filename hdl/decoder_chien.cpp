@@ -141,7 +141,7 @@ ChienResult BuildChien(Netlist& nl, const DecoderPlan& plan, const RsParameters&
   const Sig decide = nl.Reg("chien_decide", 1);
   nl.Next(decide, c2.last);
   const int lw = f_length.width;
-  const Sig twice = nl.Add(f_length, f_length);
+  const Sig twice = Twice(nl, f_length);
   const Sig fail = nl.Or(nl.Or(f_overflow, nl.Ne(nl.Resize(root_count, lw), f_length)),
                          nl.Lt(nl.Add(nl.Const(static_cast<std::uint64_t>(r), lw), f_erased), twice));
   result.fail = nl.And(fail, nl.Not(f_bypass));

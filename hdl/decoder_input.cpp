@@ -28,6 +28,8 @@ Sig Staged(Netlist& nl, const std::string& name, Sig load, Sig value) {
   return reg;
 }
 
+Sig Twice(Netlist& nl, Sig value) { return nl.Resize(nl.Concat({value, nl.Zero(1)}), value.width); }
+
 Sig CountOnes(Netlist& nl, const std::vector<Sig>& bits, int width) {
   Sig sum = nl.Zero(width);
   for (const Sig& b : bits) sum = nl.Add(sum, nl.Resize(b, width));

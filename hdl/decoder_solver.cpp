@@ -200,7 +200,7 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   // is in the accumulator.
   const Sig delta_nonzero = nl.ReduceOr(acc);
   const Sig grows_now = nl.And(nl.And(nl.Not(erasing), delta_nonzero),
-                               nl.Not(nl.Lt(nl.Add(kk, erased), nl.Add(length, length))));
+                               nl.Not(nl.Lt(nl.Add(kk, erased), Twice(nl, length))));
   nl.Next(grows, grows_now, mul_f);
   nl.Next(factor, nl.Mux(erasing, erasure_x, products[0]), mul_f);
   nl.Next(length, nl.Mux(go, nl.Resize(in.erased_reg, lw),
@@ -295,7 +295,7 @@ SolverResult BuildParallel(Netlist& nl, const DecoderPlan&, const RsParameters& 
   const Sig kk = nl.Resize(k, lw);
   const Sig active = nl.And(solving, nl.Not(nl.Lt(kk, erased)));
   const Sig grows = nl.And(nl.And(active, nl.ReduceOr(dot)),
-                           nl.Not(nl.Lt(nl.Add(kk, erased), nl.Add(length, length))));
+                           nl.Not(nl.Lt(nl.Add(kk, erased), Twice(nl, length))));
   nl.Next(scale, nl.Mux(go, one, nl.Mux(grows, dot, scale)));
   nl.Next(length, nl.Mux(go, nl.Resize(in.erased, lw),
                          nl.Mux(grows, nl.Sub(nl.Add(nl.AddConst(kk, 1), erased), length), length)));

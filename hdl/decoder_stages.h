@@ -30,6 +30,10 @@ Sig Select(Netlist& nl, Sig index, const std::vector<Sig>& values, int width);
 // A register loaded with `value` where `load` is high and held otherwise.
 Sig Staged(Netlist& nl, const std::string& name, Sig load, Sig value);
 Sig CountOnes(Netlist& nl, const std::vector<Sig>& bits, int width);
+// 2 value, modulo 2^width, as wiring: an adder of a signal with itself gives
+// the iCE40 a carry LUT with one net on two inputs, which nextpnr's router
+// cannot finish.
+Sig Twice(Netlist& nl, Sig value);
 
 struct InputStage {
   Sig ready;      // rdyin
