@@ -130,7 +130,6 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   for (int i = 0; i < terms; ++i) before.push_back(nl.DataReg(Indexed("prior", i), m));
   for (int i = 0; i < r; ++i) ring.push_back(nl.DataReg(Indexed("ring", i), m));
   const Sig acc = nl.DataReg("accumulator", m);
-  const Sig factor = nl.DataReg("factor", m);
   const Sig grows = nl.DataReg("grows", 1);
   const Sig inverse_b = nl.DataReg("inverse_b", m);
   const Sig carry = nl.DataReg("carry", m);  // B_(i-1) of the lane before, a group back
@@ -154,15 +153,18 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
 
   // Operand registers: A the Lambda coefficient (or, at the factor, the
   // discrepancy), B the syndrome, the B coefficient one below, or 1 / b.
-  Poly op_a, op_b, products;
+  // The multipliers take X and B: X is A, but through sweep B the factor,
+  // taken as lane 0 makes it, so that no multiplexer stands before a
+  // multiplier.
+  Poly op_a, op_b, op_x, products;
   for (int lane = 0; lane < lanes; ++lane) {
     op_a.push_back(nl.DataReg(Indexed("op_a", lane), m));
     op_b.push_back(nl.DataReg(Indexed("op_b", lane), m));
+    op_x.push_back(nl.DataReg(Indexed("op_x", lane), m));
   }
   for (int lane = 0; lane < lanes; ++lane) {
     const std::size_t u = static_cast<std::size_t>(lane);
-    // Sweep B multiplies every lane's B coefficient by the factor register.
-    products.push_back(nl.GfMul(nl.Mux(mul_b, factor, op_a[u]), op_b[u]));
+    products.push_back(nl.GfMul(op_x[u], op_b[u]));
   }
   // The accumulator with this clock's products; at the factor's selection
   // (the last group's multiply) it is the discrepancy.
@@ -178,6 +180,10 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   // Lambda's degree is at most its length, at most k. Omega_k's sweep masks
   // the lanes above k in its last group.
   const Sig k_last_group = nl.And(evaluating, nl.Eq(group, k_group));
+  // The factor as lane 0 multiplies it: the discrepancy over b, or an
+  // erasure's locator.
+  const Sig factor = nl.Mux(erasing, erasure_x, products[0]);
+  const Sig hold_x = nl.And(sweep_b, nl.Not(mul_f));
   for (int lane = 0; lane < lanes; ++lane) {
     const std::size_t u = static_cast<std::size_t>(lane);
     const Sig b_prev = lane > 0 ? b_sel[u - 1] : nl.Mux(nl.IsZero(group), zero, carry);
@@ -193,6 +199,7 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
     }
     nl.Next(op_a[u], a_op);
     nl.Next(op_b[u], b_op);
+    nl.Next(op_x[u], nl.Mux(mul_f, factor, a_op), nl.Not(hold_x));
   }
   nl.Next(carry, b_sel.back());
 
@@ -202,7 +209,6 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   const Sig grows_now = nl.And(nl.And(nl.Not(erasing), delta_nonzero),
                                nl.Not(nl.Lt(nl.Add(kk, erased), Twice(nl, length))));
   nl.Next(grows, grows_now, mul_f);
-  nl.Next(factor, nl.Mux(erasing, erasure_x, products[0]), mul_f);
   nl.Next(length, nl.Mux(go, nl.Resize(in.erased_reg, lw),
                          nl.Mux(nl.And(mul_f, grows_now), nl.Sub(nl.Add(nl.AddConst(kk, 1), erased), length),
                                 length)));
