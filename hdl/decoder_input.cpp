@@ -110,8 +110,13 @@ InputStage BuildInput(Netlist& nl, const DecoderPlan& plan, const RsParameters& 
       in.erasure_bank = nl.Mux(start, nl.Not(bank), bank);
       nl.Next(bank, in.erasure_bank);
       in.erasure_bank_reg = bank;
-      nl.MemWrite(in.erasure_memory, nl.Concat({in.erasure_bank, nl.Resize(erased_base, aw)}), x,
-                  nl.And(take, kept));
+      // Written a clock later, from registers: the flag's count and the
+      // start decide the address, too much for the clock in one.
+      const Sig write = nl.Reg("erasure_write", 1);
+      nl.Next(write, nl.And(take, kept));
+      const Sig address = Staged(nl, "erasure_address", Sig{}, nl.Concat({in.erasure_bank, nl.Resize(erased_base, aw)}));
+      const Sig locator_taken = Staged(nl, "erasure_locator", Sig{}, x);
+      nl.MemWrite(in.erasure_memory, address, locator_taken, write);
     } else {
       // prod (1 + X x) over the flagged positions, a term a symbol.
       Poly gamma{one};
