@@ -350,7 +350,7 @@ bool GhdlReplayWanted(const Case& c) { return c.m == 4 || !std::getenv("CODEXEL_
 
 class DecoderContract : public ::testing::TestWithParam<Case> {};
 
-TEST_P(DecoderContract, EveryVariantMeetsItsDataSheetInIcarus) {
+TEST_P(DecoderContract, EveryVariantMeetsItsDataSheetInIcarusAndGhdl) {
   const Case c = GetParam();
   char pattern[] = "/tmp/codexel-hdl-XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);

@@ -1,0 +1,83 @@
+// The decoder plans over every legal code length and check symbol count:
+// each variant keeps its interval and the vector files' latency bound, and
+// half speed never costs more multipliers than full speed.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "hdl/decoder_plan.h"
+#include "rs_engine/rs_files.h"
+#include "tests/support/parameter_sets.h"
+
+namespace codexel::hdl {
+namespace {
+
+// General multipliers a plan builds: the solver's and one a Chien position.
+int Multipliers(const DecoderPlan& plan) { return plan.solver_multipliers + plan.chien_parallel; }
+
+class EveryCode : public ::testing::TestWithParam<int> {};  // erasures 0 or 1
+
+TEST_P(EveryCode, PlansKeepIntervalBoundAndSpeedOrder) {
+  const int eras = GetParam();
+  int failures = 0;
+  // The plan does not depend on the field: m 8 has every legal n and r.
+  for (int n = kMinN; n <= MaxN(8) && failures < 10; ++n) {
+    for (int r = kMinR; r <= MaxR(n) && failures < 10; ++r) {
+      if (n < MinN(r)) continue;
+      DecoderPlan plans[2][2];  // [discrete][full]
+      for (int discrete = 0; discrete < 2; ++discrete) {
+        for (int full = 0; full < 2; ++full) {
+          const RsParameters p =
+              testing::AsDecoder(testing::Code(8, n, r, 285), testing::DecoderChoice{eras, discrete, full});
+          const std::string where = "n " + std::to_string(n) + ", r " + std::to_string(r) + ", discrete " +
+                                    std::to_string(discrete) + ", full " + std::to_string(full);
+          DecoderPlan plan;
+          try {
+            plan = PlanDecoder(p);
+          } catch (const std::exception& e) {
+            ADD_FAILURE() << where << ": " << e.what();
+            ++failures;
+            continue;
+          }
+          plans[discrete][full] = plan;
+          const long long bound = discrete ? DiscreteLatency(n, r, full) : StreamingLatency(n, r, full);
+          bool good = plan.latency + 2 <= bound && plan.chien_clocks * plan.chien_parallel >= n &&
+                      plan.chien_words >= plan.chien_clocks && plan.delay_words >= plan.delay &&
+                      plan.solver_spacing <= (full ? n : 2 * n);
+          // Lambda and Omega: every coefficient with erasures, up to the
+          // error capacity without.
+          good = good && plan.lambda_terms == (eras ? r + 1 : r / 2 + 1) &&
+                 plan.omega_terms == (eras ? r : r / 2);
+          if (discrete) {
+            good = good && plan.interval == plan.latency + 2 * n - 1;
+          } else {
+            good = good && (full ? plan.interval == n : plan.interval <= 2 * n);
+          }
+          if (!good) {
+            ADD_FAILURE() << where << ": latency " << plan.latency << " (bound " << bound << "), interval "
+                          << plan.interval << ", solver spacing " << plan.solver_spacing << ", Chien "
+                          << plan.chien_parallel << " x " << plan.chien_clocks;
+            ++failures;
+          }
+        }
+      }
+      for (int discrete = 0; discrete < 2; ++discrete) {
+        if (Multipliers(plans[discrete][0]) > Multipliers(plans[discrete][1])) {
+          ADD_FAILURE() << "n " << n << ", r " << r << ", discrete " << discrete << ": half speed has "
+                        << Multipliers(plans[discrete][0]) << " multipliers, full speed "
+                        << Multipliers(plans[discrete][1]);
+          ++failures;
+        }
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, EveryCode, ::testing::Values(0, 1),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return info.param ? std::string("Erasures") : std::string("Standard");
+                         });
+
+}  // namespace
+}  // namespace codexel::hdl
