@@ -254,10 +254,6 @@ class Printer {
       // A table of 64 words or more belongs in block RAM where the part has
       // it; left to itself, synthesis builds it from logic.
       if (mem.write_enable < 0 && mem.depth >= 64) out << "  (* rom_style = \"block\" *)\n";
-      // A small written memory (the erasure locators) is registers rather
-      // than a block RAM of its own: on a part with few of them the router
-      // fares better without it.
-      if (mem.write_enable >= 0 && mem.depth * mem.width <= 1024) out << "  (* ram_style = \"logic\" *)\n";
       out << "  reg " << Range(mem.width) << " mem_" << mem.name << " [0:" << mem.depth - 1 << "];\n"
           << "  integer init_" << mem.name << ";\n"
           << "  initial begin\n    for (init_" << mem.name << " = 0; init_" << mem.name << " < "
