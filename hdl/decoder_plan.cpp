@@ -66,29 +66,44 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
     const long cost = solver_cost + static_cast<long>(chien_parallel) * chien_cost;
     if (best_cost < 0 || cost < best_cost || (cost == best_cost && plan.latency < best.latency)) {
       best = plan;
+      best.weight = cost;
       best_cost = cost;
     }
   };
   for (int chien_parallel : {1, 2, 3, 4, 6, 8}) {
     for (int groups = terms; groups >= 1; --groups) {
+     for (const bool bounded : {false, true}) {
       const int lanes = (terms + groups - 1) / groups;
       if ((terms + lanes - 1) / lanes != groups) continue;  // the same sweep on fewer lanes
       DecoderPlan plan = base;
       plan.folded = true;
+      plan.bounded_sweeps = bounded;
       plan.lanes = lanes;
       plan.groups = groups;
-      // (one more with a single group: its update and the next selection
-      // would meet)
-      plan.iteration_clocks = 2 * groups + 1 + (groups == 1 ? 1 : 0);
+      // Iteration k sweeps all groups, or those up to Lambda's degree
+      // bound: k for the discrepancy, k + 1 for the update (one clock more
+      // where the update is one group: it and the next selection would
+      // meet).
+      int iterations = 0;
+      plan.iteration_clocks = 0;
+      for (int k = 0; k < r; ++k) {
+        const int a = bounded ? std::min(k / lanes, groups - 1) + 1 : groups;
+        const int b = bounded ? std::min((k + 1) / lanes, groups - 1) + 1 : groups;
+        const int clocks = a + 1 + b + (b == 1 ? 1 : 0);
+        iterations += clocks;
+        plan.iteration_clocks = std::max(plan.iteration_clocks, clocks);
+      }
       int evaluator = 0;  // Omega_i takes the groups up to coefficient i
       for (int i = 0; i < base.omega_terms; ++i) evaluator += i / lanes + 1;
       // and the multiplier row works a clock behind the selection.
-      plan.solver_clocks = r * plan.iteration_clocks + evaluator + 2;
+      plan.solver_clocks = iterations + evaluator + 2;
       plan.solver_spacing = plan.solver_clocks + 1;
       plan.solver_multipliers = lanes;
       // The solver loads one edge after the last symbol; the Chien stage
       // one edge after the solver's last clock.
-      consider(plan, chien_parallel, plan.solver_clocks + 2, 80L * lanes);
+      // (bounded sweeps cost a little more sequencing)
+      consider(plan, chien_parallel, plan.solver_clocks + 2, 80L * lanes + (bounded ? 20 : 0));
+     }
     }
     DecoderPlan plan = base;
     plan.folded = false;

@@ -29,9 +29,13 @@ struct DecoderPlan {
   // inversionless iteration a clock on 3r + 2 multipliers, then the
   // evaluator on r + 1 multipliers of its own.
   bool folded = true;
+  // Each sweep of iteration k only over the groups up to Lambda's degree
+  // bound (k, or k + 1 for the update), where that saves multipliers; else
+  // every sweep over all groups, on simpler sequencing.
+  bool bounded_sweeps = false;
   int lanes = 0;
   int groups = 0;
-  int iteration_clocks = 0;
+  int iteration_clocks = 0;  // the longest iteration
   int solver_clocks = 0;     // clocks the solver (and evaluator) hold a codeword
   int solver_spacing = 0;    // fewest clocks between two codewords it takes
   int solver_multipliers = 0;  // general multipliers of solver and evaluator
@@ -53,6 +57,9 @@ struct DecoderPlan {
   int interval = 0;
   // The vector file's bound on latency for this variant.
   long long latency_bound = 0;
+  // The rough LUT weight of the plan, the least of those that meet the
+  // interval and the bound.
+  long weight = 0;
 };
 
 // Throws std::logic_error for a parameter set no plan meets the latency

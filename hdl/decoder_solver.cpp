@@ -50,13 +50,20 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   const Sig evaluating = nl.Reg("evaluating", 1);  // the Omega sweeps
   const Sig group = nl.Reg("group", gw);
   const Sig k = nl.Reg("iteration", kw);
-  // A sweep ends with its last group; Omega_k's with the group holding
-  // coefficient k (Lambda_j S_(k-j) is zero for j > k), k's quotient by the
-  // lanes, counted beside k.
-  const Sig k_group = nl.Reg("k_group", gw);
-  const Sig k_lane = nl.Reg("k_lane", BitsFor(lanes - 1));
-  const Sig last_group = nl.Mux(evaluating, nl.Eq(group, k_group),
-                                nl.EqConst(group, static_cast<std::uint64_t>(groups - 1)));
+  // Lambda^(k) has degree at most k (its length), B^(k) at most k too, and
+  // both are zero above: sweep A of iteration k ends with the group holding
+  // coefficient k, sweep B with the one holding k + 1 (the update's degree
+  // bound), Omega_k's with k's group. The groups and lanes of k and k + 1
+  // are counted beside k; a group past the last one stands for it.
+  const int nw = BitsFor(lanes - 1);
+  const Sig a_group = nl.Reg("a_group", gw);  // min(k / lanes, groups - 1)
+  const Sig b_group = nl.Reg("b_group", gw);  // min((k + 1) / lanes, groups - 1)
+  const Sig k_lane = nl.Reg("k_lane", nw);    // k mod lanes
+  const Sig k1_lane = nl.Reg("k1_lane", nw);  // (k + 1) mod lanes
+  const Sig last_group =
+      plan.bounded_sweeps ? nl.Mux(sweep_b, nl.Eq(group, b_group), nl.Eq(group, a_group))
+                          : nl.Mux(evaluating, nl.Eq(group, a_group),
+                                   nl.EqConst(group, static_cast<std::uint64_t>(groups - 1)));
   // The last iteration, or the last Omega coefficient kept.
   const Sig last_k = nl.Mux(evaluating, nl.EqConst(k, static_cast<std::uint64_t>(omegas - 1)),
                             nl.EqConst(k, static_cast<std::uint64_t>(r - 1)));
@@ -64,12 +71,14 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   const Sig b_end = nl.And(sweep_b, last_group);
   const Sig omega_end = nl.And(a_end, evaluating);
   const Sig idle = nl.Not(go);
-  // With one group, sweep B writes Lambda as the next sweep A would select
+  // A sweep B of one group writes Lambda as the next sweep A would select
   // it: a clock between them.
   Sig next_a = b_end;
-  if (groups == 1) {
-    next_a = nl.Reg("sweep_gap", 1);
-    nl.Next(next_a, nl.And(idle, b_end));
+  if (groups == 1 || (plan.bounded_sweeps && lanes > 1)) {
+    const Sig short_b = groups == 1 ? nl.One() : nl.IsZero(b_group);
+    const Sig gap = nl.Reg("sweep_gap", 1);
+    nl.Next(gap, nl.And(idle, nl.And(b_end, short_b)));
+    next_a = nl.Or(nl.And(b_end, nl.Not(short_b)), gap);
   }
   nl.Next(sweep_a, nl.Or(go, nl.Or(next_a, nl.And(sweep_a, nl.Not(nl.And(last_group, nl.Or(nl.Not(evaluating), last_k)))))));
   nl.Next(factor_clock, nl.And(idle, nl.And(a_end, nl.Not(evaluating))));
@@ -80,11 +89,20 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   const Sig next_k = nl.Or(nl.And(b_end, nl.Not(last_k)), nl.And(omega_end, nl.Not(last_k)));
   const Sig k_restart = nl.Or(go, nl.And(b_end, last_k));
   nl.Next(k, nl.Mux(k_restart, nl.Zero(kw), nl.Mux(next_k, nl.AddConst(k, 1), k)));
-  const Sig lane_wrap = nl.EqConst(k_lane, static_cast<std::uint64_t>(lanes - 1));
-  nl.Next(k_lane, nl.Mux(nl.Or(k_restart, lane_wrap), nl.Zero(k_lane.width), nl.AddConst(k_lane, 1)),
-          nl.Or(k_restart, next_k));
-  nl.Next(k_group, nl.Mux(k_restart, nl.Zero(gw), nl.AddConst(k_group, 1)),
-          nl.Or(k_restart, nl.And(next_k, lane_wrap)));
+  const auto lane_after = [&](Sig lane) {
+    return nl.Mux(nl.EqConst(lane, static_cast<std::uint64_t>(lanes - 1)), nl.Zero(nw), nl.AddConst(lane, 1));
+  };
+  const Sig step_k = nl.Or(k_restart, next_k);
+  nl.Next(k_lane, nl.Mux(k_restart, nl.Zero(nw), lane_after(k_lane)), step_k);
+  nl.Next(k1_lane, nl.Mux(k_restart, nl.Const(static_cast<std::uint64_t>(1 % lanes), nw), lane_after(k1_lane)),
+          step_k);
+  const Sig b_grows = nl.And(nl.EqConst(k1_lane, static_cast<std::uint64_t>(lanes - 1)),
+                             nl.Not(nl.EqConst(b_group, static_cast<std::uint64_t>(groups - 1))));
+  nl.Next(a_group, nl.Mux(k_restart, nl.Zero(gw), b_group), step_k);
+  nl.Next(b_group,
+          nl.Mux(k_restart, nl.Const(static_cast<std::uint64_t>(lanes == 1 && groups > 1 ? 1 : 0), gw),
+                 nl.Mux(b_grows, nl.AddConst(b_group, 1), b_group)),
+          step_k);
 
   // ---- The multiply clock's flags ----
   const Sig mul_a = nl.Reg("mul_a", 1);
@@ -179,7 +197,7 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   // Ring entries above k hold later syndromes. A discrepancy needs no mask:
   // Lambda's degree is at most its length, at most k. Omega_k's sweep masks
   // the lanes above k in its last group.
-  const Sig k_last_group = nl.And(evaluating, nl.Eq(group, k_group));
+  const Sig k_last_group = nl.And(evaluating, nl.Eq(group, a_group));
   // The factor as lane 0 multiplies it: the discrepancy over b, or an
   // erasure's locator.
   const Sig factor = nl.Mux(erasing, erasure_x, products[0]);

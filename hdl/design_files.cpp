@@ -50,7 +50,8 @@ std::string Header(const std::string& what, const RsParameters& p) {
       << " speed: latency " << plan.latency << " clocks (bound " << plan.latency_bound
       << "); a codeword may start every " << plan.interval << " clocks.\n";
     if (plan.folded) {
-      s << "Solver: " << plan.lanes << (plan.lanes == 1 ? " multiplier, " : " multipliers, ") << plan.iteration_clocks << " clocks an iteration";
+      s << "Solver: " << plan.lanes << (plan.lanes == 1 ? " multiplier, " : " multipliers, ")
+        << (plan.bounded_sweeps ? "up to " : "") << plan.iteration_clocks << " clocks an iteration";
     } else {
       s << "Solver: " << plan.solver_multipliers << " multipliers, one iteration a clock";
     }
