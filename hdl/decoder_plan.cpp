@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "rs_engine/rs_files.h"
 
@@ -70,50 +72,62 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
       best_cost = cost;
     }
   };
-  for (int chien_parallel : {1, 2, 3, 4, 6, 8}) {
-    for (int groups = terms; groups >= 1; --groups) {
-     for (const bool bounded : {false, true}) {
-      const int lanes = (terms + groups - 1) / groups;
-      if ((terms + lanes - 1) / lanes != groups) continue;  // the same sweep on fewer lanes
-      DecoderPlan plan = base;
-      plan.folded = true;
-      plan.bounded_sweeps = bounded;
-      plan.lanes = lanes;
-      plan.groups = groups;
-      // Iteration k sweeps all groups, or those up to Lambda's degree
-      // bound: k for the discrepancy, k + 1 for the update (one clock more
-      // where the update is one group: it and the next selection would
-      // meet).
-      int iterations = 0;
-      plan.iteration_clocks = 0;
-      for (int k = 0; k < r; ++k) {
-        const int a = bounded ? std::min(k / lanes, groups - 1) + 1 : groups;
-        const int b = bounded ? std::min((k + 1) / lanes, groups - 1) + 1 : groups;
-        const int clocks = a + 1 + b + (b == 1 ? 1 : 0);
-        iterations += clocks;
-        plan.iteration_clocks = std::max(plan.iteration_clocks, clocks);
+  // The solvers, each with its weight: folded on 1 to all lanes, with full
+  // or bounded sweeps, with or without forwarding; then the parallel form.
+  std::vector<std::pair<DecoderPlan, long>> solvers;
+  for (int lanes = 1; lanes <= terms; ++lanes) {
+    for (const bool bounded : {false, true}) {
+      for (const bool forward : {false, true}) {
+        const int groups = (terms + lanes - 1) / lanes;
+        // Full sweeps take as long on the fewest lanes for their groups;
+        // bounded ones are shorter on more.
+        if (!bounded && lanes > 1 && (terms + lanes - 2) / (lanes - 1) == groups) continue;
+        DecoderPlan plan = base;
+        plan.folded = true;
+        plan.bounded_sweeps = bounded;
+        plan.forward_update = forward;
+        plan.lanes = lanes;
+        plan.groups = groups;
+        // Iteration k sweeps all groups, or those up to Lambda's degree
+        // bound: k for the discrepancy, k + 1 for the update (one clock
+        // more where the update is one group, it and the next selection
+        // meeting, unless the update is forwarded).
+        int iterations = 0;
+        plan.iteration_clocks = 0;
+        for (int k = 0; k < r; ++k) {
+          const int a = bounded ? std::min(k / lanes, groups - 1) + 1 : groups;
+          const int b = bounded ? std::min((k + 1) / lanes, groups - 1) + 1 : groups;
+          const int clocks = a + 1 + b + (b == 1 && !forward ? 1 : 0);
+          iterations += clocks;
+          plan.iteration_clocks = std::max(plan.iteration_clocks, clocks);
+        }
+        int evaluator = 0;  // Omega_i takes the groups up to coefficient i
+        for (int i = 0; i < base.omega_terms; ++i) evaluator += i / lanes + 1;
+        // and the multiplier row works a clock behind the selection.
+        plan.solver_clocks = iterations + evaluator + 2;
+        plan.solver_spacing = plan.solver_clocks + 1;
+        plan.solver_multipliers = lanes;
+        // (bounded sweeps cost a little more sequencing, forwarding a
+        // multiplexer a lane)
+        solvers.emplace_back(plan, 80L * lanes + (bounded ? 20 : 0) + (forward ? 16L * lanes : 0));
       }
-      int evaluator = 0;  // Omega_i takes the groups up to coefficient i
-      for (int i = 0; i < base.omega_terms; ++i) evaluator += i / lanes + 1;
-      // and the multiplier row works a clock behind the selection.
-      plan.solver_clocks = iterations + evaluator + 2;
-      plan.solver_spacing = plan.solver_clocks + 1;
-      plan.solver_multipliers = lanes;
+    }
+  }
+  DecoderPlan parallel = base;
+  parallel.folded = false;
+  parallel.lanes = r + 1;
+  parallel.groups = 1;
+  parallel.iteration_clocks = 1;
+  parallel.solver_clocks = 2 * r;
+  parallel.solver_spacing = r + 1;
+  parallel.solver_multipliers = (3 * r + 2) + (r + 1) + (parallel.erasures ? r : 0);
+  solvers.emplace_back(parallel, 50L * parallel.solver_multipliers);
+  for (int chien_parallel : {1, 2, 3, 4, 6, 8}) {
+    for (const auto& [plan, weight] : solvers) {
       // The solver loads one edge after the last symbol; the Chien stage
       // one edge after the solver's last clock.
-      // (bounded sweeps cost a little more sequencing)
-      consider(plan, chien_parallel, plan.solver_clocks + 2, 80L * lanes + (bounded ? 20 : 0));
-     }
+      consider(plan, chien_parallel, plan.folded ? plan.solver_clocks + 2 : 2 * r + 2, weight);
     }
-    DecoderPlan plan = base;
-    plan.folded = false;
-    plan.lanes = r + 1;
-    plan.groups = 1;
-    plan.iteration_clocks = 1;
-    plan.solver_clocks = 2 * r;
-    plan.solver_spacing = r + 1;
-    plan.solver_multipliers = (3 * r + 2) + (r + 1) + (plan.erasures ? r : 0);
-    consider(plan, chien_parallel, 2 * r + 2, 50L * plan.solver_multipliers);
   }
   if (best_cost >= 0) return best;
   throw std::logic_error("decoder: no plan meets the latency bound and the codeword interval");

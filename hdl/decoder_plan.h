@@ -33,6 +33,9 @@ struct DecoderPlan {
   // bound (k, or k + 1 for the update), where that saves multipliers; else
   // every sweep over all groups, on simpler sequencing.
   bool bounded_sweeps = false;
+  // A sweep A that follows an update of one group takes that group's new
+  // coefficients as the row makes them, instead of a clock's wait.
+  bool forward_update = false;
   int lanes = 0;
   int groups = 0;
   int iteration_clocks = 0;  // the longest iteration

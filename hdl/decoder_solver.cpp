@@ -73,12 +73,18 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   const Sig idle = nl.Not(go);
   // A sweep B of one group writes Lambda as the next sweep A would select
   // it: a clock between them.
+  // Or, forwarded, the selection takes the row's new coefficients instead.
   Sig next_a = b_end;
+  Sig forward;
   if (groups == 1 || (plan.bounded_sweeps && lanes > 1)) {
     const Sig short_b = groups == 1 ? nl.One() : nl.IsZero(b_group);
-    const Sig gap = nl.Reg("sweep_gap", 1);
+    const Sig gap = nl.Reg(plan.forward_update ? "forward" : "sweep_gap", 1);
     nl.Next(gap, nl.And(idle, nl.And(b_end, short_b)));
-    next_a = nl.Or(nl.And(b_end, nl.Not(short_b)), gap);
+    if (plan.forward_update) {
+      forward = gap;
+    } else {
+      next_a = nl.Or(nl.And(b_end, nl.Not(short_b)), gap);
+    }
   }
   nl.Next(sweep_a, nl.Or(go, nl.Or(next_a, nl.And(sweep_a, nl.Not(nl.And(last_group, nl.Or(nl.Not(evaluating), last_k)))))));
   nl.Next(factor_clock, nl.And(idle, nl.And(a_end, nl.Not(evaluating))));
@@ -206,6 +212,8 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
     const std::size_t u = static_cast<std::size_t>(lane);
     const Sig b_prev = lane > 0 ? b_sel[u - 1] : nl.Mux(nl.IsZero(group), zero, carry);
     Sig a_op = lam_sel[u];
+    // (group 0's coefficient u, as the row updates it this clock)
+    if (forward.valid()) a_op = nl.Mux(forward, nl.Xor(op_a[u], products[u]), a_op);
     Sig b_op = nl.Mux(sweep_b, b_prev, column(ring, lane, r));
     if (lane == 0) {
       a_op = nl.Mux(factor_clock, acc_sum, a_op);

@@ -410,18 +410,17 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{8, 204, 16, 285, 0, 8, false}, // DVB
                       Case{8, 60, 50, 285, 200, 6, false}, // most check symbols, late roots
                       Case{8, 255, 50, 301, 2, 4, false},
-                      // Both sides of plan boundaries (r 8). Erasures: full
-                      // speed parallel | folded on r + 1 multipliers, one |
-                      // two Chien positions a clock; half speed r + 1 | 5
-                      // multipliers.
+                      // Both sides of plan boundaries (r 8): the parallel
+                      // solver or a folded one; forwarded updates or a
+                      // clock's wait; sweeps over every group or bounded by
+                      // the locator's degree; 8 multipliers down to 1; one
+                      // or two Chien positions a clock (57 | 58).
                       Case{6, 42, 8, 67, 1, 6, false}, Case{6, 43, 8, 91, 0, 6, false},
                       Case{6, 53, 8, 67, 2, 6, false}, Case{6, 54, 8, 103, 0, 6, false},
                       Case{5, 26, 8, 37, 0, 6, false}, Case{5, 27, 8, 61, 3, 6, false},
-                      // Standard (Lambda kept to r/2 + 1 terms): full speed
-                      // parallel | folded on 5 multipliers, 5 | 3; half
-                      // speed 2 | 1 multiplier.
                       Case{6, 38, 8, 97, 0, 6, false}, Case{6, 39, 8, 109, 4, 6, false},
                       Case{6, 47, 8, 115, 1, 6, false}, Case{6, 48, 8, 97, 0, 6, false},
+                      Case{6, 57, 8, 91, 3, 6, false}, Case{6, 58, 8, 103, 1, 6, false},
                       Case{6, 50, 8, 109, 0, 6, false}, Case{6, 51, 8, 115, 2, 6, false}));
 
 }  // namespace
