@@ -21,13 +21,13 @@ struct DecoderPlan {
   int omega_terms = 0;
 
   // The key-equation solver. Folded: a row of `lanes` multipliers sweeps the
-  // `lambda_terms` coefficients in `groups`
-  // clocks; an iteration is a sweep for the
-  // discrepancy, one clock for its quotient, a sweep for the update (2 groups
-  // + 1 clocks, one more for a single group), erasures enter as iterations
-  // of their own, and r shorter sweeps give the evaluator polynomial. Parallel (codes too short for that): one
-  // inversionless iteration a clock on 3r + 2 multipliers, then the
-  // evaluator on r + 1 multipliers of its own.
+  // `lambda_terms` coefficients in `groups` clocks; an iteration is a sweep
+  // for the discrepancy, one clock for its quotient, a sweep for the update
+  // (2 groups + 1 clocks, one more for a single group's update unless it is
+  // forwarded), erasures enter as iterations of their own, and
+  // `omega_terms` shorter sweeps give the evaluator polynomial. Parallel
+  // (codes too short for that): one inversionless iteration a clock on
+  // 3r + 2 multipliers, then the evaluator on r + 1 multipliers of its own.
   bool folded = true;
   // Each sweep of iteration k only over the groups up to Lambda's degree
   // bound (k, or k + 1 for the update), where that saves multipliers; else

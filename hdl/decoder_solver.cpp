@@ -2,18 +2,22 @@
 // the evaluator polynomial Omega = S Lambda mod x^r.
 //
 // Folded (the plan's lanes and groups): a row of `lanes` general multipliers
-// sweeps the coefficients, `lanes` a clock. Iteration k (r of them):
+// sweeps the plan's `lambda_terms` coefficients, `lanes` a clock. Iteration k
+// (r of them):
 //   sweep A   delta = sum Lambda_i S_(k-i)                   (groups clocks)
 //   factor    delta / b, from the registered inverse of b     (1 clock)
 //   sweep B   Lambda_i += factor B_(i-1); B_i = Lambda_i, or B_(i-1)
 //                                                             (groups clocks)
+// With bounded sweeps, sweep A ends with coefficient k's group and sweep B
+// with k + 1's (the degree bounds). A sweep B of one group is followed by a
+// clock's wait, or its new coefficients are forwarded to the next selection.
 // An iteration k < s (s erasures) is an erasure instead: Lambda and B become
-// (1 + X_k x) Lambda. Then r sweeps of A give Omega_0 .. Omega_(r-1), each
-// over the groups up to coefficient k, and take B's registers (B is done
-// with by then). The syndromes sit in a ring that turns once an
-// iteration, so S_(k-i) is always ring_i (zero for i > k). Every multiplier
-// operand comes from a register through a multiplexer steered by registered
-// phase flags, and every product ends in a register or the accumulator.
+// (1 + X_k x) Lambda. Then sweeps of A give Omega_0 .. Omega_(omega_terms-1),
+// each over the groups up to coefficient k, and take B's registers (B is
+// done with by then). The syndromes sit in a ring that turns once an
+// iteration, so S_(k-i) is always ring_i. Every multiplier operand comes
+// from a register through a multiplexer steered by registered phase flags,
+// and every product ends in a register or the accumulator.
 //
 // Parallel: one inversionless iteration a clock on 3r + 2 multipliers, then
 // the evaluator on r + 1 multipliers of its own, for codes whose interval is
