@@ -114,7 +114,8 @@ InputStage BuildInput(Netlist& nl, const DecoderPlan& plan, const RsParameters& 
       // start decide the address, too much for the clock in one.
       const Sig write = nl.Reg("erasure_write", 1);
       nl.Next(write, nl.And(take, kept));
-      const Sig address = Staged(nl, "erasure_address", Sig{}, nl.Concat({in.erasure_bank, nl.Resize(erased_base, aw)}));
+      const Sig address =
+          Staged(nl, "erasure_address", Sig{}, nl.Concat({in.erasure_bank, nl.Resize(erased_base, aw)}));
       const Sig locator_taken = Staged(nl, "erasure_locator", Sig{}, x);
       nl.MemWrite(in.erasure_memory, address, locator_taken, write);
     } else {

@@ -76,12 +76,13 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
   // or bounded sweeps, with or without forwarding; then the parallel form.
   std::vector<std::pair<DecoderPlan, long>> solvers;
   for (int lanes = 1; lanes <= terms; ++lanes) {
+    const int groups = (terms + lanes - 1) / lanes;
+    // Full sweeps take as long on the fewest lanes for their groups; bounded
+    // ones are shorter on more.
+    const bool fewer_lanes_suffice = lanes > 1 && (terms + lanes - 2) / (lanes - 1) == groups;
     for (const bool bounded : {false, true}) {
+      if (!bounded && fewer_lanes_suffice) continue;
       for (const bool forward : {false, true}) {
-        const int groups = (terms + lanes - 1) / lanes;
-        // Full sweeps take as long on the fewest lanes for their groups;
-        // bounded ones are shorter on more.
-        if (!bounded && lanes > 1 && (terms + lanes - 2) / (lanes - 1) == groups) continue;
         DecoderPlan plan = base;
         plan.folded = true;
         plan.bounded_sweeps = bounded;
@@ -126,7 +127,7 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
     for (const auto& [plan, weight] : solvers) {
       // The solver loads one edge after the last symbol; the Chien stage
       // one edge after the solver's last clock.
-      consider(plan, chien_parallel, plan.folded ? plan.solver_clocks + 2 : 2 * r + 2, weight);
+      consider(plan, chien_parallel, plan.solver_clocks + 2, weight);
     }
   }
   if (best_cost >= 0) return best;

@@ -212,12 +212,17 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   // erasure's locator.
   const Sig factor = nl.Mux(erasing, erasure_x, products[0]);
   const Sig hold_x = nl.And(sweep_b, nl.Not(mul_f));
+  // Each lane's coefficient as sweep B updates it this clock.
+  std::vector<Sig> updated;
+  for (int lane = 0; lane < lanes; ++lane) {
+    const std::size_t u = static_cast<std::size_t>(lane);
+    updated.push_back(nl.Xor(op_a[u], products[u]));
+  }
   for (int lane = 0; lane < lanes; ++lane) {
     const std::size_t u = static_cast<std::size_t>(lane);
     const Sig b_prev = lane > 0 ? b_sel[u - 1] : nl.Mux(nl.IsZero(group), zero, carry);
     Sig a_op = lam_sel[u];
-    // (group 0's coefficient u, as the row updates it this clock)
-    if (forward.valid()) a_op = nl.Mux(forward, nl.Xor(op_a[u], products[u]), a_op);
+    if (forward.valid()) a_op = nl.Mux(forward, updated[u], a_op);  // group 0's, as updated
     Sig b_op = nl.Mux(sweep_b, b_prev, column(ring, lane, r));
     if (lane == 0) {
       a_op = nl.Mux(factor_clock, acc_sum, a_op);
@@ -248,11 +253,10 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
 
   // Sweep B writes its group through each lane; so does each Omega_k, into
   // B_k, once its sweep is complete.
-  std::vector<Sig> updated, b_new;
+  std::vector<Sig> b_new;
   for (int lane = 0; lane < lanes; ++lane) {
     const std::size_t u = static_cast<std::size_t>(lane);
-    updated.push_back(nl.Xor(op_a[u], products[u]));
-    b_new.push_back(nl.Mux(store, acc, nl.Mux(erasing, updated.back(), nl.Mux(grows, op_a[u], op_b[u]))));
+    b_new.push_back(nl.Mux(store, acc, nl.Mux(erasing, updated[u], nl.Mux(grows, op_a[u], op_b[u]))));
   }
   for (int i = 0; i < terms; ++i) {
     const std::size_t u = static_cast<std::size_t>(i);

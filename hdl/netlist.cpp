@@ -1,5 +1,6 @@
 #include "hdl/netlist.h"
 
+#include <sstream>
 #include <stdexcept>
 #include <utility>
 
@@ -352,6 +353,13 @@ Liveness FindLive(const Netlist& netlist) {
     }
   }
   return live;
+}
+
+std::string CommentLines(const std::string& text, const std::string& marker) {
+  std::ostringstream out;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) out << (line.empty() ? marker : marker + " " + line) << '\n';
+  return out.str();
 }
 
 }  // namespace codexel::hdl

@@ -222,4 +222,8 @@ struct Liveness {
 };
 Liveness FindLive(const Netlist& netlist);
 
+// `text` as comment lines for a printed file, each led by `marker` ("//" or
+// "--") and a space, an empty line by the marker alone; "" for no text.
+std::string CommentLines(const std::string& text, const std::string& marker);
+
 }  // namespace codexel::hdl

@@ -134,10 +134,7 @@ std::string PrintTestbench(const std::string& module_name, const std::vector<Por
                            const std::string& header_comment) {
   CheckVectorsAgainstPorts(ports, vectors);
   std::ostringstream out;
-  if (!header_comment.empty()) {
-    std::istringstream lines(header_comment);
-    for (std::string line; std::getline(lines, line);) out << (line.empty() ? "//" : "// " + line) << '\n';
-  }
+  out << CommentLines(header_comment, "//");
   out << "`timescale 1ns / 1ps\n\nmodule " << module_name << "_tb;\n";
   for (const Port& port : ports) {
     out << "  " << (port.output ? "wire " : "reg ") << Range(port) << port.name << ";\n";

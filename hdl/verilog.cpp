@@ -49,10 +49,7 @@ class Printer {
     MarkLive();
     NameNodes();
     std::ostringstream out;
-    if (!header.empty()) {
-      std::istringstream lines(header);
-      for (std::string line; std::getline(lines, line);) out << (line.empty() ? "//" : "// " + line) << '\n';
-    }
+    out << CommentLines(header, "//");
     out << "`timescale 1ns / 1ps\n\n";
     out << "module " << nl_.module_name() << " (\n";
     const auto& ports = nl_.ports();

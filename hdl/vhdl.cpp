@@ -101,12 +101,6 @@ std::string PortType(const Port& port) {
          ")";
 }
 
-void PrintHeader(std::ostream& out, const std::string& header) {
-  if (header.empty()) return;
-  std::istringstream lines(header);
-  for (std::string line; std::getline(lines, line);) out << (line.empty() ? "--" : "-- " + line) << '\n';
-}
-
 void PrintPortList(std::ostream& out, const std::vector<Port>& ports, const std::string& indent) {
   out << indent << "port (\n";
   for (std::size_t p = 0; p < ports.size(); ++p) {
@@ -140,7 +134,7 @@ class Printer {
     MarkLive();
     NameNodes();
     std::ostringstream out;
-    PrintHeader(out, header);
+    out << CommentLines(header, "--");
     out << "library ieee;\nuse ieee.std_logic_1164.all;\nuse ieee.numeric_std.all;\n\n"
         << "entity " << nl_.module_name() << " is\n";
     PrintPortList(out, nl_.ports(), "  ");
@@ -515,7 +509,7 @@ std::string PrintVhdl(const Netlist& netlist, const std::string& header_comment)
 std::string PrintVhdlComponent(const std::string& entity_name, const std::vector<Port>& ports,
                                const std::string& header_comment) {
   std::ostringstream out;
-  PrintHeader(out, header_comment);
+  out << CommentLines(header_comment, "--");
   out << "component " << entity_name << '\n';
   PrintPortList(out, ports, "  ");
   out << "end component;\n";

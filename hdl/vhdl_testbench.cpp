@@ -87,10 +87,7 @@ std::string PrintVhdlTestbench(const std::string& entity_name, const std::vector
                                const std::string& header_comment) {
   CheckVectorsAgainstPorts(ports, vectors);
   std::ostringstream out;
-  if (!header_comment.empty()) {
-    std::istringstream lines(header_comment);
-    for (std::string line; std::getline(lines, line);) out << (line.empty() ? "--" : "-- " + line) << '\n';
-  }
+  out << CommentLines(header_comment, "--");
   const std::string tb = entity_name + "_tb";
   out << "library ieee;\nuse ieee.std_logic_1164.all;\nuse ieee.numeric_std.all;\nuse std.textio.all;\n\n"
       << "entity " << tb << " is\nend entity " << tb << ";\n\narchitecture sim of " << tb << " is\n";
