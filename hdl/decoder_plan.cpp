@@ -108,9 +108,16 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
         plan.solver_clocks = iterations + evaluator + 2;
         plan.solver_spacing = plan.solver_clocks + 1;
         plan.solver_multipliers = lanes;
+        // The discrepancy's syndromes: a ring costs a register's load
+        // multiplexer each and a lane's selection of the groups, indexed
+        // reads a lane's selection of all r (a LUT per four inputs).
+        const auto selection = [](int inputs) { return inputs > 1 ? (inputs + 3) / 4 : 0; };
+        const int ring = r + lanes * selection(groups), indexed = lanes * selection(r);
+        plan.indexed_syndromes = indexed < ring;
+        const long syndromes = static_cast<long>(p.m) * std::min(ring, indexed);
         // (bounded sweeps cost a little more sequencing, forwarding a
         // multiplexer a lane)
-        solvers.emplace_back(plan, 80L * lanes + (bounded ? 20 : 0) + (forward ? 16L * lanes : 0));
+        solvers.emplace_back(plan, 80L * lanes + (bounded ? 20 : 0) + (forward ? 16L * lanes : 0) + syndromes);
       }
     }
   }

@@ -36,6 +36,11 @@ struct DecoderPlan {
   // A sweep A that follows an update of one group takes that group's new
   // coefficients as the row makes them, instead of a clock's wait.
   bool forward_update = false;
+  // The discrepancy's syndromes read by index from registers held for the
+  // solve, instead of a ring turned once an iteration and read by group:
+  // fewer LUTs where a lane's group selection and the ring's load cost more
+  // than a selection of all r.
+  bool indexed_syndromes = false;
   int lanes = 0;
   int groups = 0;
   int iteration_clocks = 0;  // the longest iteration

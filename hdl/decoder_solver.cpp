@@ -98,7 +98,8 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
                         nl.Mux(counting, nl.AddConst(group, 1), group)));
   const Sig next_k = nl.Or(nl.And(b_end, nl.Not(last_k)), nl.And(omega_end, nl.Not(last_k)));
   const Sig k_restart = nl.Or(go, nl.And(b_end, last_k));
-  nl.Next(k, nl.Mux(k_restart, nl.Zero(kw), nl.Mux(next_k, nl.AddConst(k, 1), k)));
+  const Sig k_next = nl.Mux(k_restart, nl.Zero(kw), nl.Mux(next_k, nl.AddConst(k, 1), k));
+  nl.Next(k, k_next);
   const auto lane_after = [&](Sig lane) {
     return nl.Mux(nl.EqConst(lane, static_cast<std::uint64_t>(lanes - 1)), nl.Zero(nw), nl.AddConst(lane, 1));
   };
@@ -156,11 +157,40 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   lambda.push_back(one);
   for (int i = 1; i < terms; ++i) lambda.push_back(nl.DataReg(Indexed("lambda", i), m));
   for (int i = 0; i < terms; ++i) before.push_back(nl.DataReg(Indexed("prior", i), m));
-  for (int i = 0; i < r; ++i) ring.push_back(nl.DataReg(Indexed("ring", i), m));
+  if (!plan.indexed_syndromes) {
+    for (int i = 0; i < r; ++i) ring.push_back(nl.DataReg(Indexed("ring", i), m));
+  }
   const Sig acc = nl.DataReg("accumulator", m);
   const Sig grows = nl.DataReg("grows", 1);
   const Sig inverse_b = nl.DataReg("inverse_b", m);
   const Sig carry = nl.DataReg("carry", m);  // B_(i-1) of the lane before, a group back
+
+  // Indexed: S_(k-i) read by index from the codeword's syndromes, held for
+  // the solve where the next codeword's accumulate meanwhile. The index
+  // k - i of lane 0 counts down by the lanes a group and restarts at the
+  // next sweep's k, as the group does; lane u reads u below it, by wiring
+  // (modulo 2^width; past S_(r-1) reads 0).
+  std::vector<Poly> held(static_cast<std::size_t>(lanes));
+  Sig syndrome_index;
+  if (plan.indexed_syndromes) {
+    Poly syndromes;
+    for (int j = 0; j < r; ++j) {
+      const Sig s = in.syndrome_regs[static_cast<std::size_t>(j)];
+      syndromes.push_back(plan.streaming ? Staged(nl, Indexed("held", j), go, s) : s);
+    }
+    const int size = 1 << kw;
+    for (int lane = 0; lane < lanes; ++lane) {
+      for (int index = 0; index < size; ++index) {
+        const int j = (index - lane + size) % size;
+        held[static_cast<std::size_t>(lane)].push_back(j < r ? syndromes[static_cast<std::size_t>(j)] : zero);
+      }
+    }
+    const Sig restart = nl.Or(go, nl.Or(factor_clock, last_group));
+    syndrome_index = nl.DataReg("syndrome_index", kw);
+    nl.Next(syndrome_index,
+            nl.Mux(restart, k_next, nl.Sub(syndrome_index, nl.Const(static_cast<std::uint64_t>(lanes), kw))),
+            nl.Or(restart, counting));
+  }
 
   // The coefficients each lane sees in this group.
   const auto column = [&](const Poly& poly, int lane, int size) {
@@ -223,7 +253,8 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
     const Sig b_prev = lane > 0 ? b_sel[u - 1] : nl.Mux(nl.IsZero(group), zero, carry);
     Sig a_op = lam_sel[u];
     if (forward.valid()) a_op = nl.Mux(forward, updated[u], a_op);  // group 0's, as updated
-    Sig b_op = nl.Mux(sweep_b, b_prev, column(ring, lane, r));
+    const Sig syndrome = plan.indexed_syndromes ? Select(nl, syndrome_index, held[u], m) : column(ring, lane, r);
+    Sig b_op = nl.Mux(sweep_b, b_prev, syndrome);
     if (lane == 0) {
       a_op = nl.Mux(factor_clock, acc_sum, a_op);
       b_op = nl.Mux(factor_clock, inverse_b, b_op);
@@ -270,7 +301,7 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   }
   // The ring turns as each factor is selected and after each Omega sweep.
   const Sig turn = nl.Or(factor_clock, omega_end);
-  for (int i = 0; i < r; ++i) {
+  for (int i = 0; i < static_cast<int>(ring.size()); ++i) {
     const std::size_t u = static_cast<std::size_t>(i);
     const Sig loaded = in.syndrome_regs[static_cast<std::size_t>(i == 0 ? 0 : r - i)];
     const Sig turned = ring[static_cast<std::size_t>((i + r - 1) % r)];
