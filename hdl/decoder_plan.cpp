@@ -38,6 +38,9 @@ bool Complete(DecoderPlan& plan, int chien_parallel, int chien_start) {
   plan.delay = plan.latency + n - 1;
   plan.delay_words = PowerOfTwoAtLeast(plan.delay);
   plan.interval = plan.streaming ? std::max({n, plan.solver_spacing, plan.chien_clocks}) : plan.delay + n;
+  // A codeword's erasure locators stay in their bank until its solve is
+  // done, the codeword after next writing it again from its start on.
+  if (plan.erasures && plan.folded && 2 * plan.interval < n + plan.solver_start + plan.solver_clocks) return false;
   return true;
 }
 
@@ -108,13 +111,16 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
         plan.solver_clocks = iterations + evaluator + 2;
         plan.solver_spacing = plan.solver_clocks + 1;
         plan.solver_multipliers = lanes;
-        // The discrepancy's syndromes: a ring costs a register's load
-        // multiplexer each and a lane's selection of the groups, indexed
-        // reads a lane's selection of all r (a LUT per four inputs).
+        // The discrepancy's syndromes, in rough LUTs of m: a ring costs a
+        // register's load multiplexer each and a lane's selection of the
+        // groups; a memory the selection of r that writes it and about a
+        // LUT a lane for its read port (a block a port where blocks have
+        // one: a few only).
         const auto selection = [](int inputs) { return inputs > 1 ? (inputs + 3) / 4 : 0; };
-        const int ring = r + lanes * selection(groups), indexed = lanes * selection(r);
-        plan.indexed_syndromes = indexed < ring;
-        const long syndromes = static_cast<long>(p.m) * std::min(ring, indexed);
+        const int ring = r + lanes * selection(groups), memory = selection(r) + lanes;
+        plan.syndrome_memory = memory < ring && lanes <= 8;
+        plan.solver_start = plan.syndrome_memory ? r + 2 : 1;
+        const long syndromes = static_cast<long>(p.m) * (plan.syndrome_memory ? memory : ring);
         // (bounded sweeps cost a little more sequencing, forwarding a
         // multiplexer a lane)
         solvers.emplace_back(plan, 80L * lanes + (bounded ? 20 : 0) + (forward ? 16L * lanes : 0) + syndromes);
@@ -126,15 +132,15 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
   parallel.lanes = r + 1;
   parallel.groups = 1;
   parallel.iteration_clocks = 1;
+  parallel.solver_start = 1;
   parallel.solver_clocks = 2 * r;
   parallel.solver_spacing = r + 1;
   parallel.solver_multipliers = (3 * r + 2) + (r + 1) + (parallel.erasures ? r : 0);
   solvers.emplace_back(parallel, 50L * parallel.solver_multipliers);
   for (int chien_parallel : {1, 2, 3, 4, 6, 8}) {
     for (const auto& [plan, weight] : solvers) {
-      // The solver loads one edge after the last symbol; the Chien stage
-      // one edge after the solver's last clock.
-      consider(plan, chien_parallel, plan.solver_clocks + 2, weight);
+      // The Chien stage loads one edge after the solver's last clock.
+      consider(plan, chien_parallel, plan.solver_start + plan.solver_clocks + 1, weight);
     }
   }
   if (best_cost >= 0) return best;

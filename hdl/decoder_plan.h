@@ -36,11 +36,13 @@ struct DecoderPlan {
   // A sweep A that follows an update of one group takes that group's new
   // coefficients as the row makes them, instead of a clock's wait.
   bool forward_update = false;
-  // The discrepancy's syndromes read by index from registers held for the
-  // solve, instead of a ring turned once an iteration and read by group:
-  // fewer LUTs where a lane's group selection and the ring's load cost more
-  // than a selection of all r.
-  bool indexed_syndromes = false;
+  // The discrepancy's syndromes read by index from a small memory of two
+  // banks, written a word a clock before the solve starts (r + 1 clocks
+  // later), instead of a ring of registers turned once an iteration and
+  // read by group: fewer LUTs where the ring's loads and a lane's group
+  // selection cost more than a read port a lane.
+  bool syndrome_memory = false;
+  int solver_start = 1;  // edges from the one taking the last symbol to the solve
   int lanes = 0;
   int groups = 0;
   int iteration_clocks = 0;  // the longest iteration

@@ -40,14 +40,47 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   const Sig one = nl.Const(1, m);
   // One edge after the last symbol: the syndromes and the facts are then
   // registers, which the ring and the facts load directly.
-  const Sig go = nl.Reg("solver_go", 1);
-  nl.Next(go, in.last_take);
+  const Sig taken = nl.Reg(plan.syndrome_memory ? "solver_taken" : "solver_go", 1);
+  nl.Next(taken, in.last_take);
+  // With the syndromes in a memory, they are first written there, a word a
+  // clock from registers held meanwhile, and the solve starts after; the
+  // codeword's facts wait beside them (the next codeword's replace them as
+  // soon as it arrives).
+  Sig go = taken;
+  Sig erased_in = nl.Resize(in.erased_reg, BitsFor(4 * r + 2)), overflow_in = in.overflow_reg,
+      bypass_in = in.bypass_reg, erasure_bank_in = in.erasure_bank_reg;
+  const int kw = BitsFor(r - 1);
+  int syndrome_memory = -1;
+  Sig syndrome_bank;
+  if (plan.syndrome_memory) {
+    erased_in = Staged(nl, "pending_erased", taken, erased_in);
+    overflow_in = Staged(nl, "pending_overflow", taken, overflow_in);
+    bypass_in = Staged(nl, "pending_bypass", taken, bypass_in);
+    if (plan.erasures) erasure_bank_in = Staged(nl, "pending_erasure_bank", taken, erasure_bank_in);
+    Poly held;
+    for (int j = 0; j < r; ++j) {
+      const Sig s = in.syndrome_regs[static_cast<std::size_t>(j)];
+      held.push_back(plan.streaming ? Staged(nl, Indexed("held", j), taken, s) : s);
+    }
+    const Sig copying = nl.Reg("syndrome_copying", 1);
+    const Sig count = nl.DataReg("syndrome_count", kw);
+    const Sig copied = nl.And(copying, nl.EqConst(count, static_cast<std::uint64_t>(r - 1)));
+    nl.Next(copying, nl.Or(taken, nl.And(copying, nl.Not(copied))));
+    nl.Next(count, nl.Mux(taken, nl.Zero(kw), nl.AddConst(count, 1)));
+    // Two banks: one being written, one being solved.
+    const Sig bank = nl.Reg("syndrome_bank", 1);
+    nl.Next(bank, nl.Not(bank), taken);
+    syndrome_memory = nl.Memory("syndromes", m, 2 << kw);
+    nl.MemWrite(syndrome_memory, nl.Concat({bank, count}), Select(nl, count, held, m), copying);
+    syndrome_bank = Staged(nl, "solved_bank", copied, bank);
+    go = nl.Reg("solver_go", 1);
+    nl.Next(go, copied);
+  }
 
   // ---- Sequencing of the select clock: phase flags and counters ----
   // Each clock selects a group's operands into registers; the multipliers
   // work on them the clock after (the "mul" copies of the flags).
   const int gw = BitsFor(groups - 1);
-  const int kw = BitsFor(r - 1);
   const Sig sweep_a = nl.Reg("sweep_a", 1);
   const Sig factor_clock = nl.Reg("factor_clock", 1);
   const Sig sweep_b = nl.Reg("sweep_b", 1);
@@ -143,9 +176,9 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
 
   // ---- Codeword facts ----
   const int lw = BitsFor(4 * r + 2);
-  const Sig erased = Staged(nl, "solver_erased", go, nl.Resize(in.erased_reg, lw));
-  const Sig overflow = Staged(nl, "solver_overflow", go, in.overflow_reg);
-  const Sig bypass = Staged(nl, "solver_bypass", go, in.bypass_reg);
+  const Sig erased = Staged(nl, "solver_erased", go, erased_in);
+  const Sig overflow = Staged(nl, "solver_overflow", go, overflow_in);
+  const Sig bypass = Staged(nl, "solver_bypass", go, bypass_in);
   const Sig length = nl.DataReg("length", lw);
   const Sig kk = nl.Resize(k, lw);
   // An iteration k < s is an erasure's; decided as its factor is selected.
@@ -157,7 +190,7 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   lambda.push_back(one);
   for (int i = 1; i < terms; ++i) lambda.push_back(nl.DataReg(Indexed("lambda", i), m));
   for (int i = 0; i < terms; ++i) before.push_back(nl.DataReg(Indexed("prior", i), m));
-  if (!plan.indexed_syndromes) {
+  if (!plan.syndrome_memory) {
     for (int i = 0; i < r; ++i) ring.push_back(nl.DataReg(Indexed("ring", i), m));
   }
   const Sig acc = nl.DataReg("accumulator", m);
@@ -165,31 +198,23 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   const Sig inverse_b = nl.DataReg("inverse_b", m);
   const Sig carry = nl.DataReg("carry", m);  // B_(i-1) of the lane before, a group back
 
-  // Indexed: S_(k-i) read by index from the codeword's syndromes, held for
-  // the solve where the next codeword's accumulate meanwhile. The index
-  // k - i of lane 0 counts down by the lanes a group and restarts at the
-  // next sweep's k, as the group does; lane u reads u below it, by wiring
-  // (modulo 2^width; past S_(r-1) reads 0).
-  std::vector<Poly> held(static_cast<std::size_t>(lanes));
-  Sig syndrome_index;
-  if (plan.indexed_syndromes) {
-    Poly syndromes;
-    for (int j = 0; j < r; ++j) {
-      const Sig s = in.syndrome_regs[static_cast<std::size_t>(j)];
-      syndromes.push_back(plan.streaming ? Staged(nl, Indexed("held", j), go, s) : s);
-    }
-    const int size = 1 << kw;
-    for (int lane = 0; lane < lanes; ++lane) {
-      for (int index = 0; index < size; ++index) {
-        const int j = (index - lane + size) % size;
-        held[static_cast<std::size_t>(lane)].push_back(j < r ? syndromes[static_cast<std::size_t>(j)] : zero);
-      }
-    }
+  // From the memory: lane u reads S_(k-i), i = group lanes + u, the word
+  // at k - i (modulo 2^width: past S_(r-1) the words are 0), its address
+  // given the clock before, as the index k - group lanes takes its next
+  // value: down by the lanes a group, and the next sweep's k as the group
+  // restarts.
+  std::vector<Sig> indexed;
+  if (plan.syndrome_memory) {
+    const Sig index = nl.DataReg("syndrome_index", kw);
     const Sig restart = nl.Or(go, nl.Or(factor_clock, last_group));
-    syndrome_index = nl.DataReg("syndrome_index", kw);
-    nl.Next(syndrome_index,
-            nl.Mux(restart, k_next, nl.Sub(syndrome_index, nl.Const(static_cast<std::uint64_t>(lanes), kw))),
-            nl.Or(restart, counting));
+    const Sig index_next =
+        nl.Mux(restart, k_next,
+               nl.Mux(counting, nl.Sub(index, nl.Const(static_cast<std::uint64_t>(lanes), kw)), index));
+    nl.Next(index, index_next);
+    for (int lane = 0; lane < lanes; ++lane) {
+      const Sig at = nl.Sub(index_next, nl.Const(static_cast<std::uint64_t>(lane), kw));
+      indexed.push_back(nl.MemRead(syndrome_memory, nl.Concat({syndrome_bank, at})));
+    }
   }
 
   // The coefficients each lane sees in this group.
@@ -204,7 +229,7 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
 
   const Sig erasure_x =
       plan.erasures ? nl.MemRead(in.erasure_memory,
-                                 nl.Concat({Staged(nl, "solver_bank", go, in.erasure_bank_reg),
+                                 nl.Concat({Staged(nl, "solver_bank", go, erasure_bank_in),
                                             nl.Resize(k, BitsFor(r - 1))}))
                     : zero;
   const Sig inverse_acc = nl.GfInverseRegistered(acc);
@@ -253,7 +278,7 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
     const Sig b_prev = lane > 0 ? b_sel[u - 1] : nl.Mux(nl.IsZero(group), zero, carry);
     Sig a_op = lam_sel[u];
     if (forward.valid()) a_op = nl.Mux(forward, updated[u], a_op);  // group 0's, as updated
-    const Sig syndrome = plan.indexed_syndromes ? Select(nl, syndrome_index, held[u], m) : column(ring, lane, r);
+    const Sig syndrome = plan.syndrome_memory ? indexed[u] : column(ring, lane, r);
     Sig b_op = nl.Mux(sweep_b, b_prev, syndrome);
     if (lane == 0) {
       a_op = nl.Mux(factor_clock, acc_sum, a_op);
@@ -275,7 +300,7 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   const Sig grows_now = nl.And(nl.And(nl.Not(erasing), delta_nonzero),
                                nl.Not(nl.Lt(nl.Add(kk, erased), Twice(nl, length))));
   nl.Next(grows, grows_now, mul_f);
-  nl.Next(length, nl.Mux(go, nl.Resize(in.erased_reg, lw),
+  nl.Next(length, nl.Mux(go, erased_in,
                          nl.Mux(nl.And(mul_f, grows_now), nl.Sub(nl.Add(nl.AddConst(kk, 1), erased), length),
                                 length)));
   // b = delta where Lambda grew: its inverse is read as the factor is made.
