@@ -84,20 +84,22 @@ ChienResult BuildChien(Netlist& nl, const DecoderPlan& plan, const RsParameters&
   std::vector<Sig> root1, omega1, inverse1;
   for (int d = 0; d < par; ++d) {
     const int shift = j0 - d;
-    std::vector<Sig> all, odd, om;
+    std::vector<Sig> even, odd, om;
     for (int i = 0; i < terms; ++i) {
       const Sig t = nl.GfMulConst(c_lambda[static_cast<std::size_t>(i)], f.Power(-i * shift));
-      all.push_back(t);
-      if (i % 2) odd.push_back(t);
+      (i % 2 ? odd : even).push_back(t);
     }
+    // Lambda(z) from its odd part, which Forney's formula needs as well.
+    const Sig odd_sum = nl.XorAll(odd, m);
     for (int i = 0; i < omegas; ++i) {
       om.push_back(nl.GfMulConst(c_omega[static_cast<std::size_t>(i)], f.Power(-(i + b) * shift)));
     }
     Sig valid = busy;
     if (shift < 0) valid = nl.And(valid, nl.Not(first));
-    root1.push_back(Staged(nl, Indexed("root1_", d), Sig{}, nl.And(valid, nl.IsZero(nl.XorAll(all, m)))));
+    const Sig lambda_z = nl.Xor(nl.XorAll(even, m), odd_sum);
+    root1.push_back(Staged(nl, Indexed("root1_", d), Sig{}, nl.And(valid, nl.IsZero(lambda_z))));
     omega1.push_back(Staged(nl, Indexed("omega1_", d), Sig{}, nl.XorAll(om, m)));
-    inverse1.push_back(nl.GfInverseRegistered(nl.XorAll(odd, m)));
+    inverse1.push_back(nl.GfInverseRegistered(odd_sum));
   }
   const PassClock c1 = Delay(nl, "1", PassClock{busy, first, last, word, bank});
 

@@ -70,8 +70,15 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
     // Two banks: one being written, one being solved.
     const Sig bank = nl.Reg("syndrome_bank", 1);
     nl.Next(bank, nl.Not(bank), taken);
-    syndrome_memory = nl.Memory("syndromes", m, 2 << kw);
-    nl.MemWrite(syndrome_memory, nl.Concat({bank, count}), Select(nl, count, held, m), copying);
+    // Word j holds S_j .. S_(j-lanes+1), lane u's at u m: the words copied
+    // before wait in registers (below S_0 they are a later codeword's, read
+    // only beside Lambda's zero terms).
+    std::vector<Sig> word{Select(nl, count, held, m)};
+    for (int lane = 1; lane < lanes; ++lane) {
+      word.insert(word.begin(), Staged(nl, Indexed("copied", lane), copying, word.front()));
+    }
+    syndrome_memory = nl.Memory("syndromes", m * lanes, 2 << kw);
+    nl.MemWrite(syndrome_memory, nl.Concat({bank, count}), nl.Concat(word), copying);
     syndrome_bank = Staged(nl, "solved_bank", copied, bank);
     go = nl.Reg("solver_go", 1);
     nl.Next(go, copied);
@@ -198,23 +205,31 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   const Sig inverse_b = nl.DataReg("inverse_b", m);
   const Sig carry = nl.DataReg("carry", m);  // B_(i-1) of the lane before, a group back
 
-  // From the memory: lane u reads S_(k-i), i = group lanes + u, the word
-  // at k - i (modulo 2^width: past S_(r-1) the words are 0), its address
-  // given the clock before, as the index k - group lanes takes its next
-  // value: down by the lanes a group, and the next sweep's k as the group
-  // restarts.
+  // From the memory: the row reads S_(k-i), i = group lanes + u, in word
+  // k - group lanes (modulo 2^width: past S_(r-1) the words are 0). Its
+  // address is given the clock before, from registers only (the memory's
+  // address is a short path): within a sweep A the index down by the
+  // lanes; at the solve's start 0; through sweep B, and in an Omega sweep's
+  // last group (known a clock ahead), k + 1, or 0 after the last
+  // iteration; otherwise the address held (a clock's wait before sweep A).
   std::vector<Sig> indexed;
   if (plan.syndrome_memory) {
+    const Sig omega_last = nl.Reg("omega_last_next", 1);  // an Omega sweep's last group
+    nl.Next(omega_last,
+            nl.Or(nl.And(b_end, last_k),
+                  nl.Mux(last_group, nl.IsZero(b_group), nl.Eq(nl.AddConst(group, 1), a_group))));
+    // The next selection starts a sweep: through sweep B (k is this
+    // iteration's until its end), or in an Omega sweep's last group.
+    const Sig starting = nl.Or(sweep_b, nl.And(sweep_a, nl.And(evaluating, omega_last)));
+    const Sig last_iteration = nl.And(nl.Not(evaluating), nl.EqConst(k, static_cast<std::uint64_t>(r - 1)));
     const Sig index = nl.DataReg("syndrome_index", kw);
-    const Sig restart = nl.Or(go, nl.Or(factor_clock, last_group));
-    const Sig index_next =
-        nl.Mux(restart, k_next,
-               nl.Mux(counting, nl.Sub(index, nl.Const(static_cast<std::uint64_t>(lanes), kw)), index));
-    nl.Next(index, index_next);
-    for (int lane = 0; lane < lanes; ++lane) {
-      const Sig at = nl.Sub(index_next, nl.Const(static_cast<std::uint64_t>(lane), kw));
-      indexed.push_back(nl.MemRead(syndrome_memory, nl.Concat({syndrome_bank, at})));
-    }
+    const Sig address = nl.Mux(nl.Or(go, nl.And(starting, last_iteration)), nl.Zero(kw),
+                               nl.Mux(starting, nl.AddConst(k, 1),
+                                      nl.Mux(sweep_a, nl.Sub(index, nl.Const(static_cast<std::uint64_t>(lanes), kw)),
+                                             index)));
+    nl.Next(index, address);
+    const Sig word = nl.MemRead(syndrome_memory, nl.Concat({syndrome_bank, address}));
+    for (int lane = 0; lane < lanes; ++lane) indexed.push_back(nl.Slice(word, lane * m, m));
   }
 
   // The coefficients each lane sees in this group.
