@@ -32,6 +32,10 @@ namespace codexel::hdl::decoder {
 
 namespace {
 
+// The locator's length L, k + s and 2 L: L starts at s and grows only to
+// k + 1 + s - L <= k + 1 <= r, so all of them are at most 2 r.
+int LengthWidth(int r) { return BitsFor(2 * r); }
+
 SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameters& p, const InputStage& in) {
   const int m = p.m, r = p.r;
   const int lanes = plan.lanes, groups = plan.groups;
@@ -47,7 +51,7 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   // codeword's facts wait beside them (the next codeword's replace them as
   // soon as it arrives).
   Sig go = taken;
-  Sig erased_in = nl.Resize(in.erased_reg, BitsFor(4 * r + 2)), overflow_in = in.overflow_reg,
+  Sig erased_in = nl.Resize(in.erased_reg, LengthWidth(r)), overflow_in = in.overflow_reg,
       bypass_in = in.bypass_reg, erasure_bank_in = in.erasure_bank_reg;
   const int kw = BitsFor(r - 1);
   int syndrome_memory = -1;
@@ -182,7 +186,7 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   const Sig omega_index = Staged(nl, "omega_k2", Sig{}, k1);
 
   // ---- Codeword facts ----
-  const int lw = BitsFor(4 * r + 2);
+  const int lw = LengthWidth(r);
   const Sig erased = Staged(nl, "solver_erased", go, erased_in);
   const Sig overflow = Staged(nl, "solver_overflow", go, overflow_in);
   const Sig bypass = Staged(nl, "solver_bypass", go, bypass_in);
@@ -382,7 +386,7 @@ SolverResult BuildParallel(Netlist& nl, const DecoderPlan&, const RsParameters& 
   const Sig zero = nl.Zero(m);
   const Sig one = nl.Const(1, m);
   const Sig go = in.last_take;
-  const int lw = BitsFor(4 * r + 2);
+  const int lw = LengthWidth(r);
   const StageControl solver = MakeStage(nl, "solver", go, r);
   const Sig k = solver.step;
   const Sig solving = solver.busy;
