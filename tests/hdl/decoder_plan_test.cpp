@@ -1,7 +1,8 @@
 // The decoder plans over every legal code length and check symbol count:
-// each variant keeps its interval and the vector files' latency bound, and
-// half speed never weighs more than full speed (its time is never shorter,
-// so the search has every full-speed plan to choose from as well).
+// each variant keeps its interval, the vector files' latency bound and its
+// memories' bank turns, and half speed never weighs more than full speed
+// (its time is never shorter, so the search has every full-speed plan to
+// choose from as well).
 
 #include <gtest/gtest.h>
 
@@ -47,6 +48,11 @@ TEST_P(EveryCode, PlansKeepIntervalBoundAndSpeedOrder) {
           // error capacity without.
           good = good && plan.lambda_terms == (eras ? r + 1 : r / 2 + 1) &&
                  plan.omega_terms == (eras ? r : r / 2);
+          // A codeword's erasure locators (two banks) are read until its
+          // solve ends; the codeword after next writes them from its start.
+          if (eras && plan.folded) {
+            good = good && 2 * plan.interval >= n + plan.solver_start + plan.solver_clocks;
+          }
           if (discrete) {
             good = good && plan.interval == plan.latency + 2 * n - 1;
           } else {
