@@ -14,10 +14,11 @@
 // An iteration k < s (s erasures) is an erasure instead: Lambda and B become
 // (1 + X_k x) Lambda. Then sweeps of A give Omega_0 .. Omega_(omega_terms-1),
 // each over the groups up to coefficient k, and take B's registers (B is
-// done with by then). The syndromes sit in a ring that turns once an
-// iteration, so S_(k-i) is always ring_i. Every multiplier operand comes
-// from a register through a multiplexer steered by registered phase flags,
-// and every product ends in a register or the accumulator.
+// done with by then). The syndromes sit in a memory the row reads by index
+// k - i (written a word a clock before the solve), or in a ring that turns
+// once an iteration, so S_(k-i) is always ring_i. Every multiplier operand
+// comes from a register through a multiplexer steered by registered phase
+// flags, and every product ends in a register or the accumulator.
 //
 // Parallel: one inversionless iteration a clock on 3r + 2 multipliers, then
 // the evaluator on r + 1 multipliers of its own, for codes whose interval is
