@@ -94,7 +94,9 @@ InputStage BuildInput(Netlist& nl, const DecoderPlan& plan, const RsParameters& 
     const Sig erased = nl.DataReg("erased", sw);
     const Sig overflow = nl.DataReg("overflow", 1);
     const Sig erased_base = nl.Mux(start, nl.Zero(sw), erased);
-    const Sig full = nl.EqConst(erased_base, static_cast<std::uint64_t>(r));
+    // r kept already (never at a start, which begins at 0): from the count
+    // register, not through the start's selection, a short path.
+    const Sig full = nl.And(nl.Not(start), nl.EqConst(erased, static_cast<std::uint64_t>(r)));
     const Sig kept = nl.And(erasure_flag, nl.Not(full));
     in.erased = nl.Mux(kept, nl.AddConst(erased_base, 1), erased_base);
     in.overflow = nl.Or(nl.And(nl.Not(start), overflow), nl.And(erasure_flag, full));
