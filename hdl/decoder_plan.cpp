@@ -114,8 +114,8 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
         // The discrepancy's syndromes, in rough LUTs of m: a ring costs a
         // register's load multiplexer each and a lane's selection of the
         // groups; a memory the selection of r that writes it and about a
-        // LUT a lane for its read port (a block a port where blocks have
-        // one: a few only).
+        // LUT a lane for its slice of the word. A word of more than 8
+        // lanes costs more blocks and waiting registers than it saves.
         const auto selection = [](int inputs) { return inputs > 1 ? (inputs + 3) / 4 : 0; };
         const int ring = r + lanes * selection(groups), memory = selection(r) + lanes;
         plan.syndrome_memory = memory < ring && lanes <= 8;

@@ -40,7 +40,7 @@ struct DecoderPlan {
   // banks, written a word a clock before the solve starts (r + 1 clocks
   // later), instead of a ring of registers turned once an iteration and
   // read by group: fewer LUTs where the ring's loads and a lane's group
-  // selection cost more than a read port a lane.
+  // selection cost more than the memory's write selection.
   bool syndrome_memory = false;
   int solver_start = 1;  // edges from the one taking the last symbol to the solve
   int lanes = 0;

@@ -143,8 +143,7 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
                         nl.Mux(counting, nl.AddConst(group, 1), group)));
   const Sig next_k = nl.Or(nl.And(b_end, nl.Not(last_k)), nl.And(omega_end, nl.Not(last_k)));
   const Sig k_restart = nl.Or(go, nl.And(b_end, last_k));
-  const Sig k_next = nl.Mux(k_restart, nl.Zero(kw), nl.Mux(next_k, nl.AddConst(k, 1), k));
-  nl.Next(k, k_next);
+  nl.Next(k, nl.Mux(k_restart, nl.Zero(kw), nl.Mux(next_k, nl.AddConst(k, 1), k)));
   const auto lane_after = [&](Sig lane) {
     return nl.Mux(nl.EqConst(lane, static_cast<std::uint64_t>(lanes - 1)), nl.Zero(nw), nl.AddConst(lane, 1));
   };
