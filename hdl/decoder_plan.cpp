@@ -44,7 +44,43 @@ bool Complete(DecoderPlan& plan, int chien_parallel, int chien_start) {
   return true;
 }
 
+struct SolveTime {
+  int clocks = 0;     // the codeword's
+  int iteration = 0;  // its longest iteration's
+};
+
+SolveTime FoldedSolveTime(const DecoderPlan& plan, int erased) {
+  const int r = plan.r, lanes = plan.lanes, groups = plan.groups;
+  // A decodable codeword's locator has degree at most (r + s) / 2, and
+  // Omega lower: the sweeps stop there (a longer locator fails whatever its
+  // upper coefficients are).
+  const int bound = plan.erasures ? (r + erased) / 2 : r / 2;
+  const auto group_count = [&](int degree) {
+    return plan.bounded_sweeps ? std::min(std::min(degree, bound) / lanes, groups - 1) + 1 : groups;
+  };
+  SolveTime time;
+  for (int k = 0; k < r; ++k) {
+    // Iteration k: sweep A over the groups up to coefficient k (none for an
+    // erasure), the factor, sweep B up to k + 1, and a clock's wait after a
+    // sweep B of one group unless it is forwarded or an erasure follows.
+    const int b = group_count(k + 1);
+    const int clocks =
+        (k < erased ? 0 : group_count(k)) + 1 + b + (b == 1 && !plan.forward_update && k + 1 >= erased ? 1 : 0);
+    time.clocks += clocks;
+    time.iteration = std::max(time.iteration, clocks);
+  }
+  // Omega_i takes the groups up to coefficient i,
+  for (int i = 0; i < std::min(bound, plan.omega_terms); ++i) time.clocks += i / lanes + 1;
+  // and the multiplier row works a clock behind the selection.
+  time.clocks += 2;
+  return time;
+}
+
 }  // namespace
+
+int SolverClocks(const DecoderPlan& plan, int erased) {
+  return plan.folded ? FoldedSolveTime(plan, erased).clocks : plan.solver_clocks;
+}
 
 DecoderPlan PlanDecoder(const RsParameters& p) {
   DecoderPlan base;
@@ -92,23 +128,13 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
         plan.forward_update = forward;
         plan.lanes = lanes;
         plan.groups = groups;
-        // Iteration k sweeps all groups, or those up to Lambda's degree
-        // bound: k for the discrepancy, k + 1 for the update (one clock
-        // more where the update is one group, it and the next selection
-        // meeting, unless the update is forwarded).
-        int iterations = 0;
         plan.iteration_clocks = 0;
-        for (int k = 0; k < r; ++k) {
-          const int a = bounded ? std::min(k / lanes, groups - 1) + 1 : groups;
-          const int b = bounded ? std::min((k + 1) / lanes, groups - 1) + 1 : groups;
-          const int clocks = a + 1 + b + (b == 1 && !forward ? 1 : 0);
-          iterations += clocks;
-          plan.iteration_clocks = std::max(plan.iteration_clocks, clocks);
+        plan.solver_clocks = 0;
+        for (int erased = 0; erased <= (base.erasures ? r : 0); ++erased) {
+          const SolveTime time = FoldedSolveTime(plan, erased);
+          plan.solver_clocks = std::max(plan.solver_clocks, time.clocks);
+          plan.iteration_clocks = std::max(plan.iteration_clocks, time.iteration);
         }
-        int evaluator = 0;  // Omega_i takes the groups up to coefficient i
-        for (int i = 0; i < base.omega_terms; ++i) evaluator += i / lanes + 1;
-        // and the multiplier row works a clock behind the selection.
-        plan.solver_clocks = iterations + evaluator + 2;
         plan.solver_spacing = plan.solver_clocks + 1;
         plan.solver_multipliers = lanes;
         // The discrepancy's syndromes, in rough LUTs of m: a ring costs a

@@ -24,14 +24,18 @@ struct DecoderPlan {
   // `lambda_terms` coefficients in `groups` clocks; an iteration is a sweep
   // for the discrepancy, one clock for its quotient, a sweep for the update
   // (2 groups + 1 clocks, one more for a single group's update unless it is
-  // forwarded), erasures enter as iterations of their own, and
-  // `omega_terms` shorter sweeps give the evaluator polynomial. Parallel
+  // forwarded), erasures enter as iterations of their own (the factor and
+  // sweep B only), and shorter sweeps give the evaluator polynomial. With s
+  // erasures a decodable codeword's locator has degree at most (r + s) / 2,
+  // and Omega has that many coefficients: the solve takes at most
+  // `solver_clocks`, whatever s is. Parallel
   // (codes too short for that): one inversionless iteration a clock on
   // 3r + 2 multipliers, then the evaluator on r + 1 multipliers of its own.
   bool folded = true;
   // Each sweep of iteration k only over the groups up to Lambda's degree
-  // bound (k, or k + 1 for the update), where that saves multipliers; else
-  // every sweep over all groups, on simpler sequencing.
+  // bound (k, or k + 1 for the update, and at most (r + s) / 2), where that
+  // saves multipliers; else every sweep over all groups, on simpler
+  // sequencing.
   bool bounded_sweeps = false;
   // A sweep A that follows an update of one group takes that group's new
   // coefficients as the row makes them, instead of a clock's wait.
@@ -71,6 +75,11 @@ struct DecoderPlan {
   // interval and the bound.
   long weight = 0;
 };
+
+// Clocks a folded solver holds a codeword with `erased` erasures flagged
+// (the plan's solver_clocks is the most of them); a parallel one's are
+// always solver_clocks.
+int SolverClocks(const DecoderPlan& plan, int erased);
 
 // Throws std::logic_error for a parameter set no plan meets the latency
 // bound and codeword interval of (none of the legal ones).

@@ -11,14 +11,18 @@
 // With bounded sweeps, sweep A ends with coefficient k's group and sweep B
 // with k + 1's (the degree bounds). A sweep B of one group is followed by a
 // clock's wait, or its new coefficients are forwarded to the next selection.
-// An iteration k < s (s erasures) is an erasure instead: Lambda and B become
-// (1 + X_k x) Lambda. Then sweeps of A give Omega_0 .. Omega_(omega_terms-1),
-// each over the groups up to coefficient k, and take B's registers (B is
-// done with by then). The syndromes sit in a memory the row reads by index
-// k - i (written a word a clock before the solve), or in a ring that turns
-// once an iteration, so S_(k-i) is always ring_i. Every multiplier operand
-// comes from a register through a multiplexer steered by registered phase
-// flags, and every product ends in a register or the accumulator.
+// An iteration k < s (s erasures) is an erasure instead, its factor and
+// sweep B only: Lambda and B become (1 + X_k x) Lambda. Then sweeps of A
+// give Omega_0 .. Omega_(D-1), each over the groups up to coefficient k, and
+// take B's registers (B is done with by then). D is the degree a decodable
+// codeword's locator can have, (r + s) / 2 with erasures: bounded sweeps go
+// no higher either, so the solve's length depends on s, and the Chien pass
+// is started when the longest would end. The syndromes sit in a memory the
+// row reads by index k - i (written a word a clock before the solve), or in
+// a ring that turns once an iteration, so S_(k-i) is always ring_i. Every
+// multiplier operand comes from a register through a multiplexer steered by
+// registered phase flags, and every product ends in a register or the
+// accumulator.
 //
 // Parallel: one inversionless iteration a clock on 3r + 2 multipliers, then
 // the evaluator on r + 1 multipliers of its own, for codes whose interval is
@@ -36,6 +40,24 @@ namespace {
 // The locator's length L, k + s and 2 L: L starts at s and grows only to
 // k + 1 + s - L <= k + 1 <= r, so all of them are at most 2 r.
 int LengthWidth(int r) { return BitsFor(2 * r); }
+
+// A stage's busy flag, step counter and registered "done".
+struct StageControl {
+  Sig busy, step, done;
+};
+
+StageControl MakeStage(Netlist& nl, const std::string& name, Sig go, int clocks) {
+  StageControl s;
+  const int width = BitsFor(clocks);
+  s.busy = nl.Reg(name + "_busy", 1);
+  s.step = nl.Reg(name + "_step", width);
+  s.done = nl.Reg(name + "_done", 1);
+  const Sig last = nl.And(s.busy, nl.EqConst(s.step, static_cast<std::uint64_t>(clocks - 1)));
+  nl.Next(s.busy, nl.Or(go, nl.And(s.busy, nl.Not(last))));
+  nl.Next(s.step, nl.Mux(go, nl.Zero(width), nl.Mux(s.busy, nl.AddConst(s.step, 1), s.step)));
+  nl.Next(s.done, last);
+  return s;
+}
 
 SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameters& p, const InputStage& in) {
   const int m = p.m, r = p.r;
@@ -89,6 +111,12 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
     nl.Next(go, copied);
   }
 
+  // ---- Codeword facts ----
+  const int lw = LengthWidth(r);
+  const Sig erased = Staged(nl, "solver_erased", go, erased_in);
+  const Sig overflow = Staged(nl, "solver_overflow", go, overflow_in);
+  const Sig bypass = Staged(nl, "solver_bypass", go, bypass_in);
+
   // ---- Sequencing of the select clock: phase flags and counters ----
   // Each clock selects a group's operands into registers; the multipliers
   // work on them the clock after (the "mul" copies of the flags).
@@ -109,34 +137,66 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   const Sig b_group = nl.Reg("b_group", gw);  // min((k + 1) / lanes, groups - 1)
   const Sig k_lane = nl.Reg("k_lane", nw);    // k mod lanes
   const Sig k1_lane = nl.Reg("k1_lane", nw);  // (k + 1) mod lanes
+  // With s erasures a decodable codeword's locator has degree at most
+  // (r + s) / 2 (a longer one fails whatever its upper coefficients are):
+  // bounded sweeps end at that degree's group, and Omega's coefficients
+  // stop below it.
+  Sig top_group = nl.Const(static_cast<std::uint64_t>(groups - 1), gw);
+  Sig omega_last = nl.Const(static_cast<std::uint64_t>(omegas - 1), kw);
+  if (plan.erasures) {
+    if (plan.bounded_sweeps) {
+      std::vector<std::uint64_t> table;
+      for (int e = 0; e < (1 << lw); ++e) {
+        table.push_back(static_cast<std::uint64_t>(std::min((r + std::min(e, r)) / 2 / lanes, groups - 1)));
+      }
+      top_group = Staged(nl, "top_group", go, nl.Rom(erased_in, table, gw));
+    }
+    const Sig half = nl.Slice(nl.AddConst(erased_in, static_cast<std::uint64_t>(r - 2)), 1, lw - 1);
+    omega_last = Staged(nl, "omega_last", go, nl.Resize(half, kw));  // (r + s) / 2 - 1
+  }
   const Sig last_group =
       plan.bounded_sweeps ? nl.Mux(sweep_b, nl.Eq(group, b_group), nl.Eq(group, a_group))
                           : nl.Mux(evaluating, nl.Eq(group, a_group),
                                    nl.EqConst(group, static_cast<std::uint64_t>(groups - 1)));
   // The last iteration, or the last Omega coefficient kept.
-  const Sig last_k = nl.Mux(evaluating, nl.EqConst(k, static_cast<std::uint64_t>(omegas - 1)),
+  const Sig last_k = nl.Mux(evaluating, nl.Eq(k, omega_last),
                             nl.EqConst(k, static_cast<std::uint64_t>(r - 1)));
   const Sig a_end = nl.And(sweep_a, last_group);
   const Sig b_end = nl.And(sweep_b, last_group);
   const Sig omega_end = nl.And(a_end, evaluating);
   const Sig idle = nl.Not(go);
+  // An erasure's iteration has no sweep A: its factor follows the start,
+  // or the sweep B before, directly. (k + 1 < s is never true at the last
+  // iteration: s is at most r.)
+  Sig go_a = go, go_factor = nl.Zero(1), b_to_a = b_end, b_to_factor = nl.Zero(1);
+  if (plan.erasures) {
+    const Sig erasure_next = nl.Reg("erasure_next", 1);  // iteration k + 1 is an erasure's
+    nl.Next(erasure_next, nl.Lt(nl.AddConst(nl.Resize(k, lw), 1), erased));
+    const Sig first_erasure = nl.Not(nl.IsZero(erased_in));
+    go_a = nl.And(go, nl.Not(first_erasure));
+    go_factor = nl.And(go, first_erasure);
+    b_to_a = nl.And(b_end, nl.Not(erasure_next));
+    b_to_factor = nl.And(b_end, erasure_next);
+  }
   // A sweep B of one group writes Lambda as the next sweep A would select
   // it: a clock between them.
   // Or, forwarded, the selection takes the row's new coefficients instead.
-  Sig next_a = b_end;
+  Sig next_a = b_to_a;
   Sig forward;
   if (groups == 1 || (plan.bounded_sweeps && lanes > 1)) {
     const Sig short_b = groups == 1 ? nl.One() : nl.IsZero(b_group);
     const Sig gap = nl.Reg(plan.forward_update ? "forward" : "sweep_gap", 1);
-    nl.Next(gap, nl.And(idle, nl.And(b_end, short_b)));
+    nl.Next(gap, nl.And(idle, nl.And(b_to_a, short_b)));
     if (plan.forward_update) {
       forward = gap;
     } else {
-      next_a = nl.Or(nl.And(b_end, nl.Not(short_b)), gap);
+      next_a = nl.Or(nl.And(b_to_a, nl.Not(short_b)), gap);
     }
   }
-  nl.Next(sweep_a, nl.Or(go, nl.Or(next_a, nl.And(sweep_a, nl.Not(nl.And(last_group, nl.Or(nl.Not(evaluating), last_k)))))));
-  nl.Next(factor_clock, nl.And(idle, nl.And(a_end, nl.Not(evaluating))));
+  const Sig sweep_goes_on = nl.Not(nl.And(last_group, nl.Or(nl.Not(evaluating), last_k)));
+  nl.Next(sweep_a, nl.Or(go_a, nl.Or(next_a, nl.And(sweep_a, sweep_goes_on))));
+  nl.Next(factor_clock,
+          nl.Or(go_factor, nl.And(idle, nl.Or(nl.And(a_end, nl.Not(evaluating)), b_to_factor))));
   nl.Next(sweep_b, nl.And(idle, nl.Or(factor_clock, nl.And(sweep_b, nl.Not(last_group)))));
   const Sig counting = nl.Or(sweep_a, sweep_b);
   nl.Next(group, nl.Mux(nl.Or(go, nl.Or(factor_clock, last_group)), nl.Zero(gw),
@@ -152,7 +212,7 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   nl.Next(k1_lane, nl.Mux(k_restart, nl.Const(static_cast<std::uint64_t>(1 % lanes), nw), lane_after(k1_lane)),
           step_k);
   const Sig b_grows = nl.And(nl.EqConst(k1_lane, static_cast<std::uint64_t>(lanes - 1)),
-                             nl.Not(nl.EqConst(b_group, static_cast<std::uint64_t>(groups - 1))));
+                             nl.Ne(b_group, top_group));
   nl.Next(a_group, nl.Mux(k_restart, nl.Zero(gw), b_group), step_k);
   nl.Next(b_group,
           nl.Mux(k_restart, nl.Const(static_cast<std::uint64_t>(lanes == 1 && groups > 1 ? 1 : 0), gw),
@@ -169,7 +229,6 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   const Sig store = nl.Reg("omega_store", 1);      // Omega_k complete in the accumulator
   const Sig last_store = nl.Reg("last_store", 1);
   const Sig last_done = nl.Reg("last_omega_done", 1);
-  const Sig done = nl.Reg("solver_done", 1);
   nl.Next(mul_a, nl.And(idle, sweep_a));
   nl.Next(mul_first, nl.And(idle, nl.And(sweep_a, nl.IsZero(group))));
   nl.Next(mul_f, nl.And(idle, factor_clock));
@@ -179,17 +238,11 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   nl.Next(store, nl.And(idle, omega_done));
   nl.Next(last_done, nl.And(idle, nl.And(omega_end, last_k)));
   nl.Next(last_store, nl.And(idle, last_done));
-  nl.Next(done, nl.And(idle, last_store));
   nl.Next(evaluating, nl.And(idle, nl.Or(nl.And(b_end, last_k), nl.And(evaluating, nl.Not(last_store)))));
   // Omega_k goes to B_k two clocks after its sweep's last select.
   const Sig k1 = Staged(nl, "omega_k1", Sig{}, k);
   const Sig omega_index = Staged(nl, "omega_k2", Sig{}, k1);
 
-  // ---- Codeword facts ----
-  const int lw = LengthWidth(r);
-  const Sig erased = Staged(nl, "solver_erased", go, erased_in);
-  const Sig overflow = Staged(nl, "solver_overflow", go, overflow_in);
-  const Sig bypass = Staged(nl, "solver_bypass", go, bypass_in);
   const Sig length = nl.DataReg("length", lw);
   const Sig kk = nl.Resize(k, lw);
   // An iteration k < s is an erasure's; decided as its factor is selected.
@@ -327,7 +380,13 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   nl.Next(inverse_b, nl.Mux(go, one, inverse_acc), nl.Or(go, nl.And(first_b, grows)));
 
   // Sweep B writes its group through each lane; so does each Omega_k, into
-  // B_k, once its sweep is complete.
+  // B_k, once its sweep is complete. With erasures the last iteration
+  // clears B instead (B is done with), as Omega may stop short of r terms.
+  Sig clear_b = nl.Zero(1);
+  if (plan.erasures) {
+    clear_b = nl.Reg("clear_prior", 1);
+    nl.Next(clear_b, nl.And(idle, nl.And(sweep_b, last_k)));
+  }
   std::vector<Sig> b_new;
   for (int lane = 0; lane < lanes; ++lane) {
     const std::size_t u = static_cast<std::size_t>(lane);
@@ -341,7 +400,7 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
     if (i > 0) nl.Next(lambda[u], nl.Mux(go, init, updated[lane]), nl.Or(go, here));
     Sig write = nl.Or(go, here);
     if (i < omegas) write = nl.Or(write, nl.And(store, nl.EqConst(omega_index, static_cast<std::uint64_t>(i))));
-    nl.Next(before[u], nl.Mux(go, init, b_new[lane]), write);
+    nl.Next(before[u], nl.Mux(nl.Or(go, clear_b), init, b_new[lane]), write);
   }
   // The ring turns as each factor is selected and after each Omega sweep.
   const Sig turn = nl.Or(factor_clock, omega_end);
@@ -353,7 +412,14 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   }
 
   SolverResult out;
-  out.done = done;
+  if (plan.erasures) {
+    // The solve's length depends on s: the next stage takes it when the
+    // longest would be done.
+    out.done = MakeStage(nl, "solve", go, plan.solver_clocks).done;
+  } else {
+    out.done = nl.Reg("solver_done", 1);
+    nl.Next(out.done, nl.And(idle, last_store));
+  }
   out.lambda = lambda;
   out.omega.assign(before.begin(), before.begin() + omegas);
   out.length = length;
@@ -361,24 +427,6 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   out.overflow = overflow;
   out.bypass = bypass;
   return out;
-}
-
-// A stage's busy flag, step counter and registered "done".
-struct StageControl {
-  Sig busy, step, done;
-};
-
-StageControl MakeStage(Netlist& nl, const std::string& name, Sig go, int clocks) {
-  StageControl s;
-  const int width = BitsFor(clocks);
-  s.busy = nl.Reg(name + "_busy", 1);
-  s.step = nl.Reg(name + "_step", width);
-  s.done = nl.Reg(name + "_done", 1);
-  const Sig last = nl.And(s.busy, nl.EqConst(s.step, static_cast<std::uint64_t>(clocks - 1)));
-  nl.Next(s.busy, nl.Or(go, nl.And(s.busy, nl.Not(last))));
-  nl.Next(s.step, nl.Mux(go, nl.Zero(width), nl.Mux(s.busy, nl.AddConst(s.step, 1), s.step)));
-  nl.Next(s.done, last);
-  return s;
 }
 
 SolverResult BuildParallel(Netlist& nl, const DecoderPlan&, const RsParameters& p, const InputStage& in) {

@@ -44,6 +44,14 @@ std::uint64_t Simulator::Get(const std::string& port) {
   return Value(netlist_.ports()[static_cast<std::size_t>(PortNode(port, true))].node);
 }
 
+std::uint64_t Simulator::Peek(const std::string& register_name) const {
+  const auto& nodes = netlist_.nodes();
+  for (std::size_t i = 0; i < nodes.size(); ++i) {
+    if (nodes[i].op == Op::kReg && nodes[i].name == register_name) return state_[i];
+  }
+  throw std::logic_error("simulator: no register " + register_name);
+}
+
 void Simulator::Evaluate() {
   const auto& nodes = netlist_.nodes();
   const Field& field = netlist_.field();

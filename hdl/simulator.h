@@ -19,6 +19,8 @@ class Simulator {
   void Set(const std::string& input, std::uint64_t value);
   // A port's value now: outputs follow the inputs set since the last edge.
   std::uint64_t Get(const std::string& port);
+  // A register's value now, by its name (for tests that watch a stage).
+  std::uint64_t Peek(const std::string& register_name) const;
   // One rising clock edge.
   void Step();
 

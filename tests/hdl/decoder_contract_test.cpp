@@ -423,5 +423,59 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{6, 57, 8, 91, 3, 6, false}, Case{6, 58, 8, 103, 1, 6, false},
                       Case{6, 50, 8, 109, 0, 6, false}, Case{6, 51, 8, 115, 2, 6, false}));
 
+// The folded solver's time with s erasures flagged, watched in the simulated
+// core: its sequencing ends (the Omega sweeps' flag falls) when the plan says
+// for every s, and the Chien pass is started when the longest would end.
+class SolveTiming : public ::testing::TestWithParam<Case> {};
+
+TEST_P(SolveTiming, TheSolveEndsWhenThePlanSaysForEveryErasureCount) {
+  const Case c = GetParam();
+  int folded = 0;
+  for (int variant = 0; variant < 8; ++variant) {
+    const testing::DecoderChoice choice{variant & 1, (variant >> 1) & 1, (variant >> 2) & 1};
+    const RsParameters p = testing::AsDecoder(testing::Code(c.m, c.n, c.r, c.irrpol, c.genstart), choice);
+    const DecoderPlan plan = PlanDecoder(p);
+    if (!plan.folded) continue;
+    ++folded;
+    const Netlist nl = BuildDecoder("dut", p, DecoderPorts(p));
+    const std::string done_register = plan.erasures ? "solve_done" : "solver_done";
+    for (int s = 0; s <= (plan.erasures ? c.r : 0); ++s) {
+      SCOPED_TRACE("erasures " + std::to_string(choice.eras) + ", discrete " + std::to_string(choice.discrete) +
+                   ", full " + std::to_string(choice.full) + ", s " + std::to_string(s));
+      Simulator sim(nl);
+      sim.Set("dsout", 1);
+      sim.Set("reset", 1);
+      sim.Step();
+      sim.Set("reset", 0);
+      for (int i = 0; i < c.n; ++i) {  // the zero codeword, its first s symbols flagged
+        sim.Set("dsin", 1);
+        if (plan.erasures) sim.Set("eras_ind", i < s);
+        sim.Step();
+      }
+      sim.Set("dsin", 0);
+      if (plan.erasures) sim.Set("eras_ind", 0);
+      // Counted in edges from the one that took the last symbol.
+      int ended = -1, done = -1;
+      bool evaluating = false;
+      for (int edge = 1; edge <= plan.solver_start + plan.solver_clocks + 2 && done < 0; ++edge) {
+        sim.Step();
+        const bool now = sim.Peek("evaluating") != 0;
+        if (evaluating && !now) ended = edge;
+        evaluating = now;
+        if (sim.Peek(done_register) != 0) done = edge;
+      }
+      EXPECT_EQ(ended, plan.solver_start + SolverClocks(plan, s));
+      EXPECT_EQ(done, plan.solver_start + plan.solver_clocks);
+    }
+  }
+  EXPECT_GT(folded, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, SolveTiming,
+                         ::testing::Values(Case{4, 15, 4, 19, 0, 0, false}, Case{5, 27, 8, 61, 3, 0, false},
+                                           Case{6, 39, 8, 109, 4, 0, false}, Case{6, 43, 8, 91, 0, 0, false},
+                                           Case{6, 54, 8, 103, 0, 0, false}, Case{8, 204, 16, 285, 0, 0, false},
+                                           Case{8, 255, 50, 301, 2, 0, false}));
+
 }  // namespace
 }  // namespace codexel::hdl
