@@ -387,10 +387,15 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
     clear_b = nl.Reg("clear_prior", 1);
     nl.Next(clear_b, nl.And(idle, nl.And(sweep_b, last_k)));
   }
+  // An erasure's sweep B, as its products are made: the row's output then
+  // meets one multiplexer on its way to B (the other choices are made
+  // beside the multipliers).
+  const Sig erasure_write = nl.Reg("erasure_write", 1);
+  nl.Next(erasure_write, nl.And(idle, nl.And(sweep_b, erasing)));
   std::vector<Sig> b_new;
   for (int lane = 0; lane < lanes; ++lane) {
     const std::size_t u = static_cast<std::size_t>(lane);
-    b_new.push_back(nl.Mux(store, acc, nl.Mux(erasing, updated[u], nl.Mux(grows, op_a[u], op_b[u]))));
+    b_new.push_back(nl.Mux(erasure_write, updated[u], nl.Mux(store, acc, nl.Mux(grows, op_a[u], op_b[u]))));
   }
   for (int i = 0; i < terms; ++i) {
     const std::size_t u = static_cast<std::size_t>(i);

@@ -51,7 +51,8 @@ std::string Header(const std::string& what, const RsParameters& p) {
       << "); a codeword may start every " << plan.interval << " clocks.\n";
     if (plan.folded) {
       s << "Solver: " << plan.lanes << (plan.lanes == 1 ? " multiplier, " : " multipliers, ")
-        << (plan.bounded_sweeps ? "up to " : "") << plan.iteration_clocks << " clocks an iteration";
+        << (plan.bounded_sweeps || plan.erasures ? "up to " : "") << plan.iteration_clocks
+        << " clocks an iteration";
     } else {
       s << "Solver: " << plan.solver_multipliers << " multipliers, one iteration a clock";
     }
