@@ -62,10 +62,11 @@ SolveTime FoldedSolveTime(const DecoderPlan& plan, int erased) {
   for (int k = 0; k < r; ++k) {
     // Iteration k: sweep A over the groups up to coefficient k (none for an
     // erasure), the factor, sweep B up to k + 1, and a clock's wait after a
-    // sweep B of one group unless it is forwarded or an erasure follows.
+    // sweep B of one group (two with the memory copies) unless it is
+    // forwarded or an erasure follows.
     const int b = group_count(k + 1);
-    const int clocks =
-        (k < erased ? 0 : group_count(k)) + 1 + b + (b == 1 && !plan.forward_update && k + 1 >= erased ? 1 : 0);
+    const bool wait = plan.coefficient_memory ? b <= 2 : b == 1 && !plan.forward_update;
+    const int clocks = (k < erased ? 0 : group_count(k)) + 1 + b + (wait && k + 1 >= erased ? 1 : 0);
     time.clocks += clocks;
     time.iteration = std::max(time.iteration, clocks);
   }
@@ -128,6 +129,7 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
         plan.forward_update = forward;
         plan.lanes = lanes;
         plan.groups = groups;
+        plan.coefficient_memory = lanes == 1 && bounded && !forward && groups > 1;
         plan.iteration_clocks = 0;
         plan.solver_clocks = 0;
         for (int erased = 0; erased <= (base.erasures ? r : 0); ++erased) {

@@ -46,6 +46,10 @@ struct DecoderPlan {
   // read by group: fewer LUTs where the ring's loads and a lane's group
   // selection cost more than the memory's write selection.
   bool syndrome_memory = false;
+  // A row of one lane reads Lambda and B from copies in small memories
+  // instead of through a selection of every register (with bounded sweeps,
+  // which read only coefficients the codeword's own sweeps wrote).
+  bool coefficient_memory = false;
   int solver_start = 1;  // edges from the one taking the last symbol to the solve
   int lanes = 0;
   int groups = 0;

@@ -179,12 +179,15 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
     b_to_factor = nl.And(b_end, erasure_next);
   }
   // A sweep B of one group writes Lambda as the next sweep A would select
-  // it: a clock between them.
+  // it: a clock between them (with the coefficients' memory copies, of two
+  // groups: the copy is read a clock ahead).
   // Or, forwarded, the selection takes the row's new coefficients instead.
   Sig next_a = b_to_a;
   Sig forward;
-  if (groups == 1 || (plan.bounded_sweeps && lanes > 1)) {
-    const Sig short_b = groups == 1 ? nl.One() : nl.IsZero(b_group);
+  if (groups == 1 || (plan.bounded_sweeps && lanes > 1) || plan.coefficient_memory) {
+    const Sig short_b = groups == 1                 ? nl.One()
+                        : plan.coefficient_memory ? nl.Lt(b_group, nl.Const(2, gw))
+                                                  : nl.IsZero(b_group);
     const Sig gap = nl.Reg(plan.forward_update ? "forward" : "sweep_gap", 1);
     nl.Next(gap, nl.And(idle, nl.And(b_to_a, short_b)));
     if (plan.forward_update) {
@@ -199,8 +202,9 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
           nl.Or(go_factor, nl.And(idle, nl.Or(nl.And(a_end, nl.Not(evaluating)), b_to_factor))));
   nl.Next(sweep_b, nl.And(idle, nl.Or(factor_clock, nl.And(sweep_b, nl.Not(last_group)))));
   const Sig counting = nl.Or(sweep_a, sweep_b);
-  nl.Next(group, nl.Mux(nl.Or(go, nl.Or(factor_clock, last_group)), nl.Zero(gw),
-                        nl.Mux(counting, nl.AddConst(group, 1), group)));
+  const Sig group_next = nl.Mux(nl.Or(go, nl.Or(factor_clock, last_group)), nl.Zero(gw),
+                                nl.Mux(counting, nl.AddConst(group, 1), group));
+  nl.Next(group, group_next);
   const Sig next_k = nl.Or(nl.And(b_end, nl.Not(last_k)), nl.And(omega_end, nl.Not(last_k)));
   const Sig k_restart = nl.Or(go, nl.And(b_end, last_k));
   nl.Next(k, nl.Mux(k_restart, nl.Zero(kw), nl.Mux(next_k, nl.AddConst(k, 1), k)));
@@ -327,9 +331,25 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   nl.Next(acc, acc_sum, mul_a);
 
   Poly lam_sel, b_sel;
-  for (int lane = 0; lane < lanes; ++lane) {
-    lam_sel.push_back(column(lambda, lane, terms));
-    b_sel.push_back(column(before, lane, terms - 1));  // the last B is never read
+  int lambda_copy = -1, prior_copy = -1;
+  if (plan.coefficient_memory) {
+    // One lane reads one coefficient of each a clock: from copies of Lambda
+    // and B in small memories, addressed a clock ahead, instead of a
+    // selection of every register. A sweep reads only what this codeword's
+    // sweeps wrote, but for Lambda_(k+1) in iteration k's sweep B (0, the
+    // update's new top) and B_0 in the first (1).
+    lambda_copy = nl.Memory("lambda_copy", m, 1 << gw);
+    prior_copy = nl.Memory("prior_copy", m, 1 << gw);
+    const Sig new_top = nl.And(sweep_b, nl.And(nl.Eq(group, b_group), nl.Ne(b_group, a_group)));
+    const Sig first_b = nl.And(sweep_b, nl.And(nl.IsZero(group), nl.IsZero(k)));
+    lam_sel.push_back(nl.Mux(nl.IsZero(group), one,
+                             nl.Mux(new_top, zero, nl.MemRead(lambda_copy, group_next))));
+    b_sel.push_back(nl.Mux(first_b, one, nl.MemRead(prior_copy, group_next)));
+  } else {
+    for (int lane = 0; lane < lanes; ++lane) {
+      lam_sel.push_back(column(lambda, lane, terms));
+      b_sel.push_back(column(before, lane, terms - 1));  // the last B is never read
+    }
   }
   // Ring entries above k hold later syndromes. A discrepancy needs no mask:
   // Lambda's degree is at most its length, at most k. Omega_k's sweep masks
@@ -387,15 +407,21 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
     clear_b = nl.Reg("clear_prior", 1);
     nl.Next(clear_b, nl.And(idle, nl.And(sweep_b, last_k)));
   }
-  // An erasure's sweep B, as its products are made: the row's output then
-  // meets one multiplexer on its way to B (the other choices are made
-  // beside the multipliers).
-  const Sig erasure_write = nl.Reg("erasure_write", 1);
-  nl.Next(erasure_write, nl.And(idle, nl.And(sweep_b, erasing)));
+  // An erasure's sweep B as its products are made: B takes the update too.
+  Sig erasure_write;
+  if (plan.erasures) {
+    erasure_write = nl.Reg("erasure_write", 1);
+    nl.Next(erasure_write, nl.And(idle, nl.And(sweep_b, erasing)));
+  }
   std::vector<Sig> b_new;
   for (int lane = 0; lane < lanes; ++lane) {
     const std::size_t u = static_cast<std::size_t>(lane);
-    b_new.push_back(nl.Mux(erasure_write, updated[u], nl.Mux(store, acc, nl.Mux(grows, op_a[u], op_b[u]))));
+    const Sig kept = nl.Mux(grows, op_a[u], op_b[u]);
+    b_new.push_back(nl.Mux(store, acc, plan.erasures ? nl.Mux(erasure_write, updated[u], kept) : kept));
+  }
+  if (plan.coefficient_memory) {
+    nl.MemWrite(lambda_copy, mul_group, updated[0], mul_b);
+    nl.MemWrite(prior_copy, mul_group, b_new[0], mul_b);
   }
   for (int i = 0; i < terms; ++i) {
     const std::size_t u = static_cast<std::size_t>(i);
