@@ -130,14 +130,6 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
         plan.lanes = lanes;
         plan.groups = groups;
         plan.coefficient_memory = lanes == 1 && bounded && !forward && groups > 1;
-        plan.iteration_clocks = 0;
-        plan.solver_clocks = 0;
-        for (int erased = 0; erased <= (base.erasures ? r : 0); ++erased) {
-          const SolveTime time = FoldedSolveTime(plan, erased);
-          plan.solver_clocks = std::max(plan.solver_clocks, time.clocks);
-          plan.iteration_clocks = std::max(plan.iteration_clocks, time.iteration);
-        }
-        plan.solver_spacing = plan.solver_clocks + 1;
         plan.solver_multipliers = lanes;
         // The discrepancy's syndromes, in rough LUTs of m: a ring costs a
         // register's load multiplexer each and a lane's selection of the
@@ -165,11 +157,43 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
   parallel.solver_spacing = r + 1;
   parallel.solver_multipliers = (3 * r + 2) + (r + 1) + (parallel.erasures ? r : 0);
   solvers.emplace_back(parallel, 50L * parallel.solver_multipliers);
-  for (int chien_parallel : {1, 2, 3, 4, 6, 8}) {
-    for (const auto& [plan, weight] : solvers) {
-      // The Chien stage loads one edge after the solver's last clock.
-      consider(plan, chien_parallel, plan.solver_start + plan.solver_clocks + 1, weight);
+  // A folded solver's time is the longest over the erasure counts; it is
+  // worked out only for the candidates weighed before the best found, and
+  // only until it misses the interval.
+  const int budget = base.full_speed ? p.n : 2 * p.n;
+  std::vector<bool> timed(solvers.size(), false);
+  const auto time = [&](std::size_t index) {
+    DecoderPlan& plan = solvers[index].first;
+    if (timed[index] || !plan.folded) return;
+    timed[index] = true;
+    plan.iteration_clocks = 0;
+    plan.solver_clocks = 0;
+    for (int erased = 0; erased <= (base.erasures ? r : 0) && plan.solver_clocks < budget; ++erased) {
+      const SolveTime t = FoldedSolveTime(plan, erased);
+      plan.solver_clocks = std::max(plan.solver_clocks, t.clocks);
+      plan.iteration_clocks = std::max(plan.iteration_clocks, t.iteration);
     }
+    plan.solver_spacing = plan.solver_clocks + 1;
+  };
+  struct Candidate {
+    long cost;
+    std::size_t solver;
+    int chien_parallel;
+  };
+  std::vector<Candidate> candidates;
+  for (int chien_parallel : {1, 2, 3, 4, 6, 8}) {
+    for (std::size_t i = 0; i < solvers.size(); ++i) {
+      candidates.push_back({solvers[i].second + static_cast<long>(chien_parallel) * chien_cost, i, chien_parallel});
+    }
+  }
+  std::stable_sort(candidates.begin(), candidates.end(),
+                   [](const Candidate& a, const Candidate& b) { return a.cost < b.cost; });
+  for (const Candidate& c : candidates) {
+    if (best_cost >= 0 && c.cost > best_cost) break;
+    time(c.solver);
+    const auto& [plan, weight] = solvers[c.solver];
+    // The Chien stage loads one edge after the solver's last clock.
+    consider(plan, c.chien_parallel, plan.solver_start + plan.solver_clocks + 1, weight);
   }
   if (best_cost >= 0) return best;
   throw std::logic_error("decoder: no plan meets the latency bound and the codeword interval");
