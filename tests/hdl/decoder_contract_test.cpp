@@ -411,13 +411,15 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{8, 60, 50, 285, 200, 6, false}, // most check symbols, late roots
                       Case{8, 255, 50, 301, 2, 4, false},
                       // Both sides of plan boundaries (r 8): the parallel
-                      // solver or a folded one; forwarded updates or a
-                      // clock's wait; sweeps over every group or bounded by
-                      // the locator's degree; 8 multipliers down to 1; one
-                      // or two Chien positions a clock (57 | 58).
+                      // solver or a folded one (30 | 31, with m 5 n 31
+                      // above); forwarded updates or a clock's wait; sweeps
+                      // over every group or bounded by the locator's
+                      // degree; 9 multipliers down to 1, one with Lambda
+                      // and B in memory copies; one or two Chien positions
+                      // a clock (57 | 58).
                       Case{6, 42, 8, 67, 1, 6, false}, Case{6, 43, 8, 91, 0, 6, false},
                       Case{6, 53, 8, 67, 2, 6, false}, Case{6, 54, 8, 103, 0, 6, false},
-                      Case{5, 26, 8, 37, 0, 6, false}, Case{5, 27, 8, 61, 3, 6, false},
+                      Case{5, 27, 8, 61, 3, 6, false}, Case{5, 30, 8, 37, 0, 6, false},
                       Case{6, 38, 8, 97, 0, 6, false}, Case{6, 39, 8, 109, 4, 6, false},
                       Case{6, 47, 8, 115, 1, 6, false}, Case{6, 48, 8, 97, 0, 6, false},
                       Case{6, 57, 8, 91, 3, 6, false}, Case{6, 58, 8, 103, 1, 6, false},
