@@ -129,7 +129,7 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
         plan.forward_update = forward;
         plan.lanes = lanes;
         plan.groups = groups;
-        plan.coefficient_memory = lanes == 1 && bounded && !forward && groups > 1;
+        plan.coefficient_memory = lanes == 1 && bounded && !forward;
         plan.solver_multipliers = lanes;
         // The discrepancy's syndromes, in rough LUTs of m: a ring costs a
         // register's load multiplexer each and a lane's selection of the

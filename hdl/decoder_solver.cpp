@@ -144,15 +144,16 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   Sig top_group = nl.Const(static_cast<std::uint64_t>(groups - 1), gw);
   Sig omega_last = nl.Const(static_cast<std::uint64_t>(omegas - 1), kw);
   if (plan.erasures) {
+    // (r + s) / 2 - 1, at most r - 1
+    const Sig below = nl.Slice(nl.AddConst(erased_in, static_cast<std::uint64_t>(r - 2)), 1, lw - 1);
+    omega_last = Staged(nl, "omega_last", go, nl.Resize(below, kw));
     if (plan.bounded_sweeps) {
       std::vector<std::uint64_t> table;
-      for (int e = 0; e < (1 << lw); ++e) {
-        table.push_back(static_cast<std::uint64_t>(std::min((r + std::min(e, r)) / 2 / lanes, groups - 1)));
+      for (int d = 1; d <= 1 << (lw - 1); ++d) {
+        table.push_back(static_cast<std::uint64_t>(std::min(d / lanes, groups - 1)));
       }
-      top_group = Staged(nl, "top_group", go, nl.Rom(erased_in, table, gw));
+      top_group = Staged(nl, "top_group", go, nl.Rom(below, table, gw));
     }
-    const Sig half = nl.Slice(nl.AddConst(erased_in, static_cast<std::uint64_t>(r - 2)), 1, lw - 1);
-    omega_last = Staged(nl, "omega_last", go, nl.Resize(half, kw));  // (r + s) / 2 - 1
   }
   const Sig last_group =
       plan.bounded_sweeps ? nl.Mux(sweep_b, nl.Eq(group, b_group), nl.Eq(group, a_group))
@@ -402,14 +403,11 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   // Sweep B writes its group through each lane; so does each Omega_k, into
   // B_k, once its sweep is complete. With erasures the last iteration
   // clears B instead (B is done with), as Omega may stop short of r terms.
-  Sig clear_b = nl.Zero(1);
+  // An erasure's sweep B, as its products are made, writes the update to B.
+  Sig clear_b = nl.Zero(1), erasure_write;
   if (plan.erasures) {
     clear_b = nl.Reg("clear_prior", 1);
     nl.Next(clear_b, nl.And(idle, nl.And(sweep_b, last_k)));
-  }
-  // An erasure's sweep B as its products are made: B takes the update too.
-  Sig erasure_write;
-  if (plan.erasures) {
     erasure_write = nl.Reg("erasure_write", 1);
     nl.Next(erasure_write, nl.And(idle, nl.And(sweep_b, erasing)));
   }
