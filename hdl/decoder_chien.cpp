@@ -1,16 +1,19 @@
 // One Chien and Forney pass a codeword, `chien_parallel` positions a clock.
-// Output symbol q (c[j], j = n-1-q) has lane q mod p of change-memory word
-// q / p; the pass goes through the words from the last to the first, so
-// that position j rises by p a clock from j0 = n-1-(words-1)p: the terms
-// Lambda_i z^i (z = alpha^(-j)) start as Lambda_i itself and gain
-// alpha^(-i p) a clock, and lane d adds the constant alpha^(-i(j0-d)).
-// Omega's terms carry z^b as well (alpha^(-(i+b)) per position), so that
-// their sum is z^b Omega(z), and where Lambda(z) = 0 the error value is that
-// times the inverse of Lambda_odd(z) = z Lambda'(z): the inverse from the
-// field's table, registered, then one multiplier into a register and the
-// change memory (0 where there is no change). The roots and nonzero changes
-// are counted, and one clock after the last position's change is stored
-// numerr and decfail are decided.
+// Output symbol q (c[j], j = n-1-q) is lane q mod p of pass word q / p; the
+// pass goes through the words from the last to the first, so that position
+// j rises by p a clock from j0 = n-1-(words-1)p: the terms Lambda_i z^i
+// (z = alpha^(-j)) start as Lambda_i itself and gain alpha^(-i p) a clock,
+// and lane d adds the constant alpha^(-i(j0-d)). Omega's terms carry z^b as
+// well (alpha^(-(i+b)) per position), so that their sum is z^b Omega(z), and
+// where Lambda(z) = 0 the error value is that times the inverse of
+// Lambda_odd(z) = z Lambda'(z): the inverse from the field's table,
+// registered, then one multiplier into a register. A codeword has no more
+// changes than its locator has roots, so each lane pushes the change at
+// each root with its word onto a small stack (two banks: one codeword's
+// being pushed, the one before's being put out); the output takes them from
+// the top, the lowest word first, as its symbols leave. The roots and nonzero
+// changes are counted, and one clock after the last position's change is
+// stored numerr and decfail are decided.
 
 #include "hdl/decoder_stages.h"
 #include "hdl/rs_core.h"
@@ -113,19 +116,29 @@ ChienResult BuildChien(Netlist& nl, const DecoderPlan& plan, const RsParameters&
   }
   const PassClock c2 = Delay(nl, "2", c1);
 
-  // Third clock: the changes into the change memory, the counts.
-  const int ww = BitsFor(plan.chien_words - 1);
-  std::vector<Sig> changes_high_first(change2.rbegin(), change2.rend()), nonzero;
-  for (const Sig& change : change2) nonzero.push_back(nl.ReduceOr(change));
+  // Third clock: the changes at roots onto their lanes' stacks (a locator
+  // has no more roots than its degree), the counts.
   ChienResult result;
-  result.change_memory = nl.Memory("changes", m * par, 2 * plan.chien_words);
-  nl.MemWrite(result.change_memory, nl.Concat({c2.bank, nl.Resize(c2.word, ww)}), nl.Concat(changes_high_first),
-              c2.valid);
+  const int ew = BitsFor(plan.change_entries - 1);
+  for (int d = 0; d < par; ++d) {
+    const std::size_t u = static_cast<std::size_t>(d);
+    ChangeStack stack;
+    stack.memory = nl.Memory(Indexed("changes", d), cw + m, 2 * plan.change_entries);
+    stack.pushed = nl.DataReg(Indexed("pushed", d), ew + 1);
+    const Sig base = nl.Mux(c2.first, nl.Zero(ew + 1), stack.pushed);
+    const Sig push = nl.And(c2.valid, root2[u]);
+    nl.MemWrite(stack.memory, nl.Concat({c2.bank, nl.Resize(base, ew)}), nl.Concat({c2.word, change2[u]}), push);
+    nl.Next(stack.pushed, nl.Mux(push, nl.AddConst(base, 1), base), c2.valid);
+    result.stacks.push_back(stack);
+  }
   const int rw = BitsFor(r) + 1;
   const Sig root_count = nl.DataReg("root_count", rw);
   nl.Next(root_count, nl.Add(nl.Mux(c2.first, nl.Zero(rw), root_count), CountOnes(nl, root2, rw)), c2.valid);
   Sig change_count = root_count;
   if (plan.erasures) {
+    // An erased symbol that was right is a root without a change.
+    std::vector<Sig> nonzero;
+    for (const Sig& change : change2) nonzero.push_back(nl.ReduceOr(change));
     change_count = nl.DataReg("change_count", rw);
     nl.Next(change_count, nl.Add(nl.Mux(c2.first, nl.Zero(rw), change_count), CountOnes(nl, nonzero, rw)),
             c2.valid);

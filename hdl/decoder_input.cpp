@@ -54,7 +54,9 @@ InputStage BuildInput(Netlist& nl, const DecoderPlan& plan, const RsParameters& 
   const int iw = BitsFor(plan.interval);
   const bool always_ready = plan.interval <= n;
   const Sig wait = always_ready ? Sig{} : nl.Reg("wait", iw);
-  in.ready = always_ready ? nl.One() : nl.IsZero(wait);
+  // Registered, so that the start, which every syndrome's selection reads,
+  // takes one flag rather than the count's every bit.
+  in.ready = always_ready ? nl.One() : nl.Reg("ready", 1, 1);
   const Sig start = nl.Name(
       nl.And(nl.And(dsin, nl.Not(dsin_before)), nl.And(in.ready, nl.Not(receiving))), "start");
   const Sig take = nl.Or(start, receiving);
@@ -64,7 +66,8 @@ InputStage BuildInput(Netlist& nl, const DecoderPlan& plan, const RsParameters& 
   nl.Next(received, nl.Mux(take, nl.AddConst(position, 1), received));
   if (!always_ready) {
     nl.Next(wait, nl.Mux(start, nl.Const(static_cast<std::uint64_t>(plan.interval - 1), iw),
-                         nl.Mux(nl.IsZero(wait), wait, nl.Sub(wait, nl.Const(1, iw)))));
+                         nl.Mux(in.ready, wait, nl.Sub(wait, nl.Const(1, iw)))));
+    nl.Next(in.ready, nl.And(nl.Not(start), nl.Or(in.ready, nl.EqConst(wait, 1))));
   }
 
   // Syndromes S_j = r(alpha^(b+j)), highest power first.

@@ -1,6 +1,9 @@
-// The decoder's output: the delayed symbols leave one a clock, each with the
-// change the Chien pass stored for its position, unless the codeword failed
-// or was bypassed; numerr and decfail stay steady through its n symbols.
+// The decoder's output: the delayed symbols leave one a clock, each with its
+// change applied as it leaves, unless the codeword failed or was bypassed;
+// numerr and decfail stay steady through its n symbols. Each lane's stack
+// holds the codeword's nonzero changes with their pass words, the lowest
+// word on top: its top entry waits in the memory's read register until the
+// symbol of its word and lane leaves, and the entry below is read then.
 
 #include "hdl/decoder_stages.h"
 #include "hdl/rs_core.h"
@@ -19,22 +22,36 @@ OutputPorts BuildOutput(Netlist& nl, const DecoderPlan& plan, const RsParameters
   nl.Next(busy, nl.Or(go, nl.And(busy, nl.Not(last))));
   nl.Next(count, nl.Mux(go, nl.Zero(cw), nl.Mux(busy, nl.AddConst(count, 1), count)));
 
-  // The change memory word of this symbol and its lane; the read is
-  // registered, so the address is that of the next symbol.
-  const int ww = BitsFor(plan.chien_words - 1);
-  const Sig word = nl.DataReg("out_word", ww);
-  const int lw = BitsFor(par - 1);
-  const Sig lane = par > 1 ? nl.DataReg("out_lane", lw) : nl.Zero(lw);
-  const Sig lane_last = par > 1 ? nl.EqConst(lane, static_cast<std::uint64_t>(par - 1)) : nl.One();
-  const Sig next_word = nl.Mux(lane_last, nl.AddConst(word, 1), word);
-  nl.Next(word, nl.Mux(go, nl.Zero(ww), next_word), nl.Or(go, busy));
-  if (par > 1) nl.Next(lane, nl.Mux(nl.Or(go, lane_last), nl.Zero(lw), nl.AddConst(lane, 1)), nl.Or(go, busy));
+  // The pass word and lane of the symbol leaving: q / p and q mod p.
+  const int ww = BitsFor(plan.chien_clocks - 1);
+  Sig word = nl.Resize(count, ww), lane;
+  if (par > 1) {
+    word = nl.DataReg("out_word", ww);
+    lane = nl.DataReg("out_lane", BitsFor(par - 1));
+    const Sig lane_last = nl.EqConst(lane, static_cast<std::uint64_t>(par - 1));
+    nl.Next(word, nl.Mux(go, nl.Zero(ww), nl.Mux(lane_last, nl.AddConst(word, 1), word)), nl.Or(go, busy));
+    nl.Next(lane, nl.Mux(nl.Or(go, lane_last), nl.Zero(lane.width), nl.AddConst(lane, 1)), nl.Or(go, busy));
+  }
   const Sig bank = Staged(nl, "out_bank", go, c.bank);
-  const Sig address = nl.Mux(go, nl.Concat({c.bank, nl.Zero(ww)}), nl.Concat({bank, next_word}));
-  const Sig stored = nl.MemRead(c.change_memory, address);
-  std::vector<Sig> lanes;
-  for (int d = 0; d < par; ++d) lanes.push_back(nl.Slice(stored, d * m, m));
-  const Sig change = par > 1 ? Select(nl, lane, lanes, m) : stored;
+  const int ew = BitsFor(plan.change_entries - 1);
+  std::vector<Sig> applied;
+  for (int d = 0; d < par; ++d) {
+    const ChangeStack& stack = c.stacks[static_cast<std::size_t>(d)];
+    // The top entry's address, waiting in the read register; empty once
+    // every entry the pass pushed is applied.
+    const Sig top = nl.DataReg(Indexed("out_top", d), ew);
+    const Sig empty = nl.Reg(Indexed("out_empty", d), 1, 1);
+    const Sig entry = nl.MemReadPort(stack.memory);
+    Sig match = nl.And(nl.And(busy, nl.Not(empty)), nl.Eq(nl.Slice(entry, m, ww), word));
+    if (par > 1) match = nl.And(match, nl.EqConst(lane, static_cast<std::uint64_t>(d)));
+    const Sig top_next = nl.Mux(go, nl.Resize(nl.Sub(stack.pushed, nl.Const(1, ew + 1)), ew),
+                                nl.Mux(match, nl.Sub(top, nl.Const(1, ew)), top));
+    nl.Next(top, top_next);
+    nl.Next(empty, nl.Mux(go, nl.IsZero(stack.pushed), nl.Or(empty, nl.And(match, nl.IsZero(top)))));
+    nl.ReadAddress(entry, nl.Concat({nl.Mux(go, c.bank, bank), top_next}));
+    applied.push_back(nl.Mux(match, nl.Slice(entry, 0, m), nl.Zero(m)));
+  }
+  const Sig change = nl.XorAll(applied, m);
 
   const Sig fail = Staged(nl, "o_fail", go, c.fail);
   const Sig clean = Staged(nl, "o_clean", go, c.clean);

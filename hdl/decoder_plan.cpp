@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "rs_engine/rs_files.h"
+#include "rs_pages/throughput.h"
 
 namespace codexel::hdl {
 
@@ -21,13 +22,12 @@ int PowerOfTwoAtLeast(int value) {
 // timing; false when it misses the latency bound or the interval.
 bool Complete(DecoderPlan& plan, int chien_parallel, int chien_start) {
   const int n = plan.n;
-  const int budget = plan.full_speed ? n : 2 * n;
-  if (plan.solver_spacing > budget) return false;
+  if (plan.streaming && plan.solver_spacing > plan.interval_limit) return false;
   plan.chien_parallel = chien_parallel;
   plan.chien_clocks = (n + chien_parallel - 1) / chien_parallel;
   // A codeword's facts are read three clocks after its last position.
   if (plan.chien_clocks < 4) return false;
-  plan.chien_words = PowerOfTwoAtLeast(plan.chien_clocks);
+  plan.change_entries = PowerOfTwoAtLeast(plan.lambda_terms - 1);
   // The Chien stage loads at `chien_start`, evaluates for chien_clocks
   // clocks, two more clocks of Forney's formula, one to decide, and the
   // output register loads the first symbol at the edge after.
@@ -37,7 +37,10 @@ bool Complete(DecoderPlan& plan, int chien_parallel, int chien_start) {
   if (plan.latency + 2 > plan.latency_bound) return false;
   plan.delay = plan.latency + n - 1;
   plan.delay_words = PowerOfTwoAtLeast(plan.delay);
-  plan.interval = plan.streaming ? std::max({n, plan.solver_spacing, plan.chien_clocks}) : plan.delay + n;
+  // A discrete decoder solves one codeword at a time: it takes the next as
+  // this one starts to leave, so their symbols pass the ports side by side.
+  plan.interval = plan.streaming ? std::max({n, plan.solver_spacing, plan.chien_clocks}) : plan.latency + n;
+  if (plan.interval > plan.interval_limit) return false;
   // A codeword's erasure locators stay in their bank until its solve is
   // done, the codeword after next writing it again from its start on.
   if (plan.erasures && plan.folded && 2 * plan.interval < n + plan.solver_start + plan.solver_clocks) return false;
@@ -90,6 +93,13 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
   base.erasures = p.Eras_Stnd == 1;
   base.streaming = p.Disc_Stream != 1;
   base.full_speed = p.Fast_Small == 1;
+  base.page_cycles = CyclesPerCodeword(p);
+  // A full-speed streaming decoder takes a codeword every n clocks; every
+  // other one at least every c clocks, the figure the throughput on the
+  // extra files page comes from (half-speed streaming within 2n as well).
+  base.interval_limit = base.streaming && base.full_speed ? p.n
+                        : base.streaming                  ? std::min(2 * p.n, base.page_cycles)
+                                                          : base.page_cycles;
   base.latency_bound = base.streaming ? StreamingLatency(p.n, p.r, base.full_speed)
                                       : DiscreteLatency(p.n, p.r, base.full_speed);
   const int r = p.r;
@@ -139,7 +149,7 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
         const auto selection = [](int inputs) { return inputs > 1 ? (inputs + 3) / 4 : 0; };
         const int ring = r + lanes * selection(groups), memory = selection(r) + lanes;
         plan.syndrome_memory = memory < ring && lanes <= 8;
-        plan.solver_start = plan.syndrome_memory ? r + 2 : 1;
+        plan.solver_start = plan.syndrome_memory ? 3 : 1;
         const long syndromes = static_cast<long>(p.m) * (plan.syndrome_memory ? memory : ring);
         // (bounded sweeps cost a little more sequencing, forwarding a
         // multiplexer a lane)
@@ -160,7 +170,9 @@ DecoderPlan PlanDecoder(const RsParameters& p) {
   // A folded solver's time is the longest over the erasure counts; it is
   // worked out only for the candidates weighed before the best found, and
   // only until it misses the interval.
-  const int budget = base.full_speed ? p.n : 2 * p.n;
+  // A discrete decoder's solve and Chien pass share what its interval leaves
+  // beside the input.
+  const int budget = base.streaming ? base.interval_limit : base.interval_limit - p.n;
   std::vector<bool> timed(solvers.size(), false);
   const auto time = [&](std::size_t index) {
     DecoderPlan& plan = solvers[index].first;

@@ -59,11 +59,12 @@ struct DecoderPlan {
   int solver_multipliers = 0;  // general multipliers of solver and evaluator
 
   // One Chien and Forney pass: `chien_parallel` positions a clock, one
-  // general multiplier each; the changes found wait in a memory of
-  // `chien_words` words (a word a clock) per codeword, two codewords' worth.
+  // general multiplier each; each lane's nonzero changes wait on a stack of
+  // `change_entries` entries per codeword (a codeword has no more changes
+  // than its locator has roots), two codewords' worth.
   int chien_parallel = 1;
   int chien_clocks = 0;
-  int chien_words = 0;  // change memory words per codeword, a power of two
+  int change_entries = 0;  // a power of two
 
   // Clocks from the edge that takes a codeword's last symbol to the edge
   // that loads its first output symbol (a consumer samples it one edge on).
@@ -73,6 +74,10 @@ struct DecoderPlan {
   int delay_words = 0;  // the delay memory, a power of two
   // Fewest clocks from one codeword's start to the next one's.
   int interval = 0;
+  // The cycles per codeword the extra files page's throughput comes from,
+  // and the most the interval may be: c, or n at full-speed streaming.
+  int page_cycles = 0;
+  int interval_limit = 0;
   // The vector file's bound on latency for this variant.
   long long latency_bound = 0;
   // The rough LUT weight of the plan, the least of those that meet the

@@ -106,9 +106,13 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
     }
     syndrome_memory = nl.Memory("syndromes", m * lanes, 2 << kw);
     nl.MemWrite(syndrome_memory, nl.Concat({bank, count}), nl.Concat(word), copying);
-    syndrome_bank = Staged(nl, "solved_bank", copied, bank);
+    // The solve starts once word 0 is written: iteration k reads word k
+    // no sooner than 2k clocks on (an iteration takes two clocks at least),
+    // and word k is written k clocks after word 0.
+    const Sig first_word = nl.And(copying, nl.IsZero(count));
+    syndrome_bank = Staged(nl, "solved_bank", first_word, bank);
     go = nl.Reg("solver_go", 1);
-    nl.Next(go, copied);
+    nl.Next(go, first_word);
   }
 
   // ---- Codeword facts ----

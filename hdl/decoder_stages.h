@@ -5,9 +5,9 @@
 //            and every symbol into the delay memory
 //   solver   Berlekamp-Massey from the erasures, then the evaluator
 //            polynomial, on as many multipliers as the plan gives
-//   chien    one Chien and Forney pass: the changes go to a small memory,
-//            and the counts decide numerr and decfail
-//   output   the delayed symbols with the stored changes applied
+//   chien    one Chien and Forney pass: the nonzero changes go onto small
+//            stacks, and the counts decide numerr and decfail
+//   output   the delayed symbols, each with its change applied as it leaves
 //
 // Each stage holds one codeword and hands it on with a registered "go";
 // every timing is fixed by the plan, so a streaming decoder overlaps
@@ -67,12 +67,20 @@ InputStage BuildInput(Netlist& nl, const DecoderPlan& plan, const RsParameters& 
                       Sig bypass, Sig erasure_flag);
 SolverResult BuildSolver(Netlist& nl, const DecoderPlan& plan, const RsParameters& p, const InputStage& in);
 
+// A lane's changes of a codeword at the locator's roots, word and value,
+// pushed in the order of the pass (the highest word first) into its bank of
+// `memory`.
+struct ChangeStack {
+  int memory = -1;
+  Sig pushed;  // entries of the codeword pushed last; held until the next pass
+};
+
 struct ChienResult {
   Sig go;  // high for one clock: the output may start
   Sig fail, clean;  // decfail (never for a bypassed codeword); no change to apply
   Sig count;        // numerr when not clean
-  Sig bank;         // the change memory's bank of this codeword
-  int change_memory = -1;
+  Sig bank;         // the stacks' bank of this codeword
+  std::vector<ChangeStack> stacks;  // one a lane
 };
 
 ChienResult BuildChien(Netlist& nl, const DecoderPlan& plan, const RsParameters& p, const SolverResult& s);

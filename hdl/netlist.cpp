@@ -153,6 +153,19 @@ Sig Netlist::MemRead(int memory, Sig address) {
   return Make(Node{Op::kMemRead, mem.width, {address.id}, 0, memory, "", true});
 }
 
+Sig Netlist::MemReadPort(int memory) {
+  const hdl::Memory& mem = memories_.at(static_cast<std::size_t>(memory));
+  return Make(Node{Op::kMemRead, mem.width, {}, 0, memory, "", true});
+}
+
+void Netlist::ReadAddress(Sig port, Sig address) {
+  At(address);
+  if (At(port).op != Op::kMemRead) throw std::logic_error("netlist: an address for what is no read port");
+  Node& node = nodes_[static_cast<std::size_t>(port.id)];
+  if (!node.args.empty()) throw std::logic_error("netlist: a read port's address given twice");
+  node.args.push_back(address.id);
+}
+
 Sig Netlist::Binary(Op op, Sig a, Sig b, int width, const char* what) {
   Same(a, b, what);
   return Make(Node{op, width, {a.id, b.id}, 0, -1, "", true});
@@ -287,6 +300,12 @@ void Netlist::Check() const {
   for (std::size_t i = 0; i < nodes_.size(); ++i) {
     if (nodes_[i].op == Op::kReg && reg_next_[i].next < 0) {
       throw std::logic_error("netlist: register " + nodes_[i].name + " has no next value");
+    }
+  }
+  for (const Node& node : nodes_) {
+    if (node.op == Op::kMemRead && node.args.empty()) {
+      throw std::logic_error("netlist: a read port of memory " + memories_.at(static_cast<std::size_t>(node.index)).name +
+                             " has no address");
     }
   }
   for (const hdl::Memory& mem : memories_) {

@@ -135,6 +135,10 @@ class Netlist {
   void MemWrite(int memory, Sig address, Sig data, Sig enable);
   // The word at `address` as it was at the previous edge.
   Sig MemRead(int memory, Sig address);
+  // A read port whose address is given later with ReadAddress, as a
+  // register's next value is: for an address that depends on what is read.
+  Sig MemReadPort(int memory);
+  void ReadAddress(Sig port, Sig address);
   // A read-only memory holding `table` (zeros beyond it), read through
   // MemRead: a block RAM with its contents where the part has one.
   int TableMemory(const std::string& name, const std::vector<std::uint64_t>& table, int width, int depth);

@@ -1,5 +1,7 @@
 // The decoder plans over every legal code length and check symbol count:
-// each variant keeps its interval, the vector files' latency bound and its
+// each variant keeps its interval (never longer than the cycles per codeword
+// the extra files page's throughput comes from), the vector files' latency
+// bound and its
 // memories' bank turns, starts the Chien pass when the longest solve over
 // every erasure count ends, and half speed never weighs more than full speed
 // (its time is never shorter, so the search has every full-speed plan to
@@ -12,6 +14,7 @@
 
 #include "hdl/decoder_plan.h"
 #include "rs_engine/rs_files.h"
+#include "rs_pages/throughput.h"
 #include "tests/support/parameter_sets.h"
 
 namespace codexel::hdl {
@@ -43,9 +46,12 @@ TEST_P(EveryCode, PlansKeepIntervalBoundAndSpeedOrder) {
           }
           plans[discrete][full] = plan;
           const long long bound = discrete ? DiscreteLatency(n, r, full) : StreamingLatency(n, r, full);
+          // The extra files page's throughput is a floor: a codeword at
+          // least every c clocks, and every n at full-speed streaming.
+          const int c = CyclesPerCodeword(p);
           bool good = plan.latency + 2 <= bound && plan.chien_clocks * plan.chien_parallel >= n &&
-                      plan.chien_words >= plan.chien_clocks && plan.delay_words >= plan.delay &&
-                      plan.solver_spacing <= (full ? n : 2 * n);
+                      plan.change_entries >= plan.lambda_terms - 1 && plan.delay_words >= plan.delay &&
+                      plan.interval <= c && plan.page_cycles == c && plan.solver_spacing <= plan.interval;
           // Lambda and Omega: every coefficient with erasures, up to the
           // error capacity without.
           good = good && plan.lambda_terms == (eras ? r + 1 : r / 2 + 1) &&
@@ -61,7 +67,8 @@ TEST_P(EveryCode, PlansKeepIntervalBoundAndSpeedOrder) {
           for (int s = 0; s <= (eras ? r : 0); ++s) longest = std::max(longest, SolverClocks(plan, s));
           good = good && plan.solver_clocks == longest;
           if (discrete) {
-            good = good && plan.interval == plan.latency + 2 * n - 1;
+            // One codeword solved at a time: the next comes in as it leaves.
+            good = good && plan.interval == plan.latency + n;
           } else {
             good = good && (full ? plan.interval == n : plan.interval <= 2 * n);
           }
