@@ -29,6 +29,10 @@
 #include "rs_engine/rs_engine.h"
 #include "tests/support/parameter_sets.h"
 
+extern "C" {
+#include <fec.h>  // a C library without C++ guards
+}
+
 namespace codexel::hdl {
 namespace {
 
@@ -63,17 +67,54 @@ std::uint64_t Pack(int rsin, bool dsin, bool dsout, bool bypass, bool erased, bo
 
 struct Sent {
   std::vector<int> codeword, received, erased;  // c[0..n-1]
+  std::vector<int> judged;              // within capacity: as the other decoder corrects it
   int changed = 0;                      // symbols the errors and erasures altered
   bool within = false, bypass = false;
   long last_edge = 0;  // counted in edges the core takes (dsout high)
 };
 
+// A Reed-Solomon decoder no one here wrote, for the same code: its data[0]
+// is the first symbol sent, c[n-1], and erasure positions index data. Asked
+// only within capacity: beyond it, it returns words outside the decoding
+// radius, and given more than r erasures it writes past its own arrays.
+class OtherDecoder {
+ public:
+  explicit OtherDecoder(const RsParameters& p)
+      : n_(p.n), r_(p.r), rs_(init_rs_int(p.m, p.irrpol, p.genstart, 1, p.r, (1 << p.m) - 1 - p.n)) {}
+  ~OtherDecoder() {
+    if (rs_) free_rs_int(rs_);
+  }
+  OtherDecoder(const OtherDecoder&) = delete;
+  OtherDecoder& operator=(const OtherDecoder&) = delete;
+  bool ready() const { return rs_ != nullptr; }
+
+  // c[0..n-1] as corrected, or empty where it reports a failure.
+  std::vector<int> Correct(const std::vector<int>& received, const std::vector<int>& erased) const {
+    std::vector<unsigned int> data(static_cast<std::size_t>(n_));
+    std::vector<int> positions;
+    for (int i = 0; i < n_; ++i) {
+      const std::size_t j = static_cast<std::size_t>(n_ - 1 - i);
+      data[static_cast<std::size_t>(i)] = static_cast<unsigned int>(received[j]);
+      if (erased[j]) positions.push_back(i);
+    }
+    const int count = static_cast<int>(positions.size());
+    positions.resize(static_cast<std::size_t>(r_));  // it puts the positions it corrected here
+    if (decode_rs_int(rs_, data.data(), positions.data(), count) < 0) return {};
+    return std::vector<int>(data.rbegin(), data.rend());
+  }
+
+ private:
+  int n_, r_;
+  void* rs_;
+};
+
 class Traffic {
  public:
   Traffic(const RsParameters& p, const Netlist& nl, unsigned seed)
-      : p_(p), plan_(PlanDecoder(p)), engine_(p), sim_(nl), rng_(seed) {
+      : p_(p), plan_(PlanDecoder(p)), engine_(p), other_(p), sim_(nl), rng_(seed) {
     engine_.build_alog();
     engine_.build_gg();
+    if (!other_.ready()) Problem("the other decoder does not take this code");
   }
 
   // Runs `words` codewords through; returns the problems found.
@@ -82,7 +123,8 @@ class Traffic {
     bool dsin = false;
     int remaining = 0, sent_count = 0, idle = 0;
     Sent current;
-    const bool always_ready = !p_.Disc_Stream && p_.Fast_Small == 1;
+    // Every full-speed streaming decoder, and others whose interval is n.
+    const bool always_ready = plan_.interval <= p_.n;
     const long limit = 2L * (words + 1) * (plan_.interval + plan_.delay + p_.n) + 100;
     bool was_reset = false;
     while (edge_ < limit && (sent_count < words || !queue_.empty() || remaining)) {
@@ -92,17 +134,18 @@ class Traffic {
         Clock(false, true, 0, false, false, true);
         queue_.clear();
         out_.clear();
+        last_start_ = -1;
         remaining = 0;
         dsin = false;
         idle = 0;
         continue;
       }
       const bool stall = Chance(0.05);
+      bool starting = false;
       int symbol = 0;
       bool erase = false;
       if (!stall && remaining == 0 && sent_count < words) {
         const bool ready = sim_.Get("rdyin");
-        if (always_ready && !ready) Problem("rdyin fell on a full-speed streaming decoder");
         // Full speed streaming: a start every n + 1 clocks (sometimes n);
         // the others when ready, and now and then a rise the core must
         // ignore because it is not.
@@ -112,6 +155,9 @@ class Traffic {
           remaining = p_.n;
           ++sent_count;
           dsin = true;
+          starting = true;
+          // Back to back: at the interval the header states, to the edge.
+          if (last_start_ >= 0 && taken_ - last_start_ == plan_.interval) ++at_interval_;
         } else if (!dsin && !ready && Chance(0.02)) {
           dsin = true;  // ignored: garbage that must never come out
         } else {
@@ -120,7 +166,7 @@ class Traffic {
         idle = dsin ? 0 : idle + 1;
       }
       // n apart: dsin already low with the last symbol.
-      if (always_ready && remaining == 1 && Chance(0.5)) dsin = false;
+      if (always_ready && remaining == 1 && (sent_count < 4 || Chance(0.5))) dsin = false;
       if (remaining > 0 && !stall) {
         const int index = remaining - 1;  // c[n-1] first
         symbol = current.received[static_cast<std::size_t>(index)];
@@ -131,9 +177,17 @@ class Traffic {
       }
       const bool bypass = remaining == p_.n ? current.bypass : Chance(0.5);
       Clock(dsin, !stall, symbol, bypass, erase, false);
+      if (starting) last_start_ = taken_ - 1;
       if (!stall && remaining > 0 && --remaining == 0) queue_.back().last_edge = taken_ - 1;
     }
     if (sent_count < words || !queue_.empty()) Problem("not every codeword came out");
+    // Most starts follow the one before at the interval itself (at an
+    // interval of n the first few, then half, as the traffic also leaves a
+    // gap).
+    if (always_ready ? at_interval_ == 0 : 2 * at_interval_ < words - 3) {
+      Problem("only " + std::to_string(at_interval_) + " of " + std::to_string(words) +
+              " codewords started at the interval");
+    }
     return problems_;
   }
 
@@ -177,6 +231,7 @@ class Traffic {
     }
     s.within = 2 * errors + flagged <= p_.r;
     s.bypass = Chance(0.1);
+    if (s.within) s.judged = other_.Correct(s.received, s.erased);
     return s;
   }
 
@@ -200,6 +255,14 @@ class Traffic {
     sim_.Set("reset", reset);
     const auto rsout = sim_.Get("rsout"), valid = sim_.Get("outvalid"), fail = sim_.Get("decfail"),
                ready = sim_.Get("rdyin"), numerr = sim_.Get("numerr");
+    // Ready exactly from the interval after the last start on (always, for
+    // an interval of n): a codeword started at the figure the header states
+    // is never refused.
+    const bool allowed = plan_.interval <= p_.n || last_start_ < 0 || taken_ - last_start_ >= plan_.interval;
+    if (!reset && (ready != 0) != allowed) {
+      Problem(std::string("rdyin ") + (ready ? "high" : "low") + " " + std::to_string(taken_ - last_start_) +
+              " edges after a start, the interval " + std::to_string(plan_.interval));
+    }
     trace_.push_back(Pack(rsin, dsin, dsout, bypass, erased, reset) | rsout << 16 | valid << 24 |
                      fail << 25 | ready << 26 | numerr << 32);
     if (dsout && !reset) Observe(valid != 0, static_cast<int>(rsout), static_cast<int>(numerr), fail != 0);
@@ -247,6 +310,7 @@ class Traffic {
       if (word != s.codeword || out_numerr_ != s.changed) {
         Problem("not corrected: numerr " + std::to_string(out_numerr_) + ", changed " + std::to_string(s.changed));
       }
+      if (word != s.judged) Problem("not as the other decoder corrects it");
     } else if (!IsCodeword(word) || out_numerr_ != differ || radius > p_.r) {
       Problem("beyond capacity: no codeword, or numerr " + std::to_string(out_numerr_) + " for " +
               std::to_string(differ) + " changes");
@@ -256,6 +320,7 @@ class Traffic {
   RsParameters p_;
   DecoderPlan plan_;
   RsEngine engine_;
+  OtherDecoder other_;
   Simulator sim_;
   std::mt19937 rng_;
   std::deque<Sent> queue_;
@@ -264,6 +329,8 @@ class Traffic {
   bool out_fail_ = false;
   long edge_ = 0;
   long taken_ = 0;  // edges with dsout high: the core's clocks
+  long last_start_ = -1;  // the edge that took the last codeword's first symbol
+  int at_interval_ = 0;   // codewords started at the interval after the one before
   std::vector<std::string> problems_;
   std::vector<std::uint64_t> trace_;
 };
@@ -410,20 +477,27 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{8, 204, 16, 285, 0, 8, false}, // DVB
                       Case{8, 60, 50, 285, 200, 6, false}, // most check symbols, late roots
                       Case{8, 255, 50, 301, 2, 4, false},
-                      // Both sides of plan boundaries (r 8): the parallel
-                      // solver or a folded one (30 | 31, with m 5 n 31
-                      // above); forwarded updates or a clock's wait; sweeps
-                      // over every group or bounded by the locator's
-                      // degree; 9 multipliers down to 1, one with Lambda
-                      // and B in memory copies; one or two Chien positions
-                      // a clock (57 | 58).
-                      Case{6, 42, 8, 67, 1, 6, false}, Case{6, 43, 8, 91, 0, 6, false},
-                      Case{6, 53, 8, 67, 2, 6, false}, Case{6, 54, 8, 103, 0, 6, false},
-                      Case{5, 27, 8, 61, 3, 6, false}, Case{5, 30, 8, 37, 0, 6, false},
-                      Case{6, 38, 8, 97, 0, 6, false}, Case{6, 39, 8, 109, 4, 6, false},
-                      Case{6, 47, 8, 115, 1, 6, false}, Case{6, 48, 8, 97, 0, 6, false},
-                      Case{6, 57, 8, 91, 3, 6, false}, Case{6, 58, 8, 103, 1, 6, false},
-                      Case{6, 50, 8, 109, 0, 6, false}, Case{6, 51, 8, 115, 2, 6, false}));
+                      // Both sides of plan boundaries (r 8), which move with
+                      // the time c leaves: two multipliers or one, forwarded
+                      // updates or a clock's wait, bounded sweeps with Lambda
+                      // and B in memory copies or full ones (discrete: 9 | 10
+                      // | 11, 15 | 16, 22 | 23 | 24, 25 | 26 | 27, 38 | 39);
+                      // the parallel solver or a folded one, a codeword every
+                      // n clocks or more (half-speed streaming: 15 | 16, 22 |
+                      // 23 | 24, 29 | 30, 61 | 62; full: 30 | 31); sweeps
+                      // over every group or bounded (47 | 48); one or two
+                      // Chien positions a clock (55 | 56, 60 | 61).
+                      Case{4, 9, 8, 19, 1, 6, false}, Case{4, 11, 8, 25, 0, 6, false},
+                      Case{4, 15, 8, 19, 2, 6, false}, Case{5, 16, 8, 37, 0, 6, false},
+                      Case{5, 22, 8, 41, 3, 6, false}, Case{5, 23, 8, 47, 0, 6, false},
+                      Case{5, 24, 8, 55, 1, 6, false}, Case{5, 25, 8, 59, 0, 6, false},
+                      Case{5, 26, 8, 61, 4, 6, false}, Case{5, 27, 8, 61, 3, 6, false},
+                      Case{5, 29, 8, 37, 2, 6, false}, Case{5, 30, 8, 37, 0, 6, false},
+                      Case{6, 38, 8, 97, 0, 6, false},
+                      Case{6, 39, 8, 109, 4, 6, false}, Case{6, 47, 8, 115, 1, 6, false},
+                      Case{6, 48, 8, 97, 0, 6, false}, Case{6, 55, 8, 91, 3, 6, false},
+                      Case{6, 56, 8, 103, 1, 6, false}, Case{6, 60, 8, 67, 0, 6, false},
+                      Case{6, 61, 8, 109, 2, 6, false}, Case{6, 62, 8, 115, 0, 6, false}));
 
 // The folded solver's time with s erasures flagged, watched in the simulated
 // core: its sequencing ends (the Omega sweeps' flag falls) when the plan says
