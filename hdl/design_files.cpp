@@ -5,8 +5,9 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "hdl/rs_core.h"
+#include "hdl/core_figures.h"
 #include "hdl/decoder_plan.h"
+#include "hdl/rs_core.h"
 #include "hdl/testbench.h"
 #include "hdl/vector_file.h"
 #include "hdl/verilog.h"
@@ -43,12 +44,15 @@ std::string Header(const std::string& what, const RsParameters& p) {
   std::ostringstream s;
   s << what << " of a Reed-Solomon " << (p.Enc_Dec == 1 ? "encoder" : "decoder") << ": m " << p.m
     << ", n " << p.n << ", r " << p.r << ", irrpol " << p.irrpol << ", genstart " << p.genstart << ".\n";
-  if (p.Enc_Dec != 1) {
+  if (p.Enc_Dec == 1) {
+    s << "A symbol every clock, latency " << kEncoderLatency << " clock.\n";
+  } else {
     const DecoderPlan plan = PlanDecoder(p);
     s << (plan.erasures ? "Erasure-supporting" : "Standard") << ", "
       << (plan.streaming ? "streaming" : "discrete") << ", " << (plan.full_speed ? "full" : "half")
       << " speed: latency " << plan.latency << " clocks (bound " << plan.latency_bound
-      << "); a codeword may start every " << plan.interval << " clocks.\n";
+      << "); a codeword may start every " << plan.interval << " clocks, within the " << plan.page_cycles
+      << " cycles per codeword the extra files page figures its throughput from.\n";
     if (plan.folded) {
       s << "Solver: " << plan.lanes << (plan.lanes == 1 ? " multiplier, " : " multipliers, ")
         << (plan.bounded_sweeps || plan.erasures ? "up to " : "") << plan.iteration_clocks

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <utility>
 
+#include "hdl/core_figures.h"
 #include "hdl/design_files.h"
 #include "host/number_text.h"
 #include "host/summary_files.h"
@@ -332,8 +333,10 @@ int Generate(const GenOptions& options, TextMetrics& metrics, FileSystem& files,
       PrintLines(out, hdl_files);
     }
     if (options.throughput) {
-      out << ThroughputText(parameters, FormatInt(WholeNumber(options.throughput->text).value()))
-          << '\n';
+      const std::string frequency = FormatInt(WholeNumber(options.throughput->text).value());
+      out << ThroughputText(parameters, frequency) << '\n';
+      // With --hdl, the core it would write, as the extra files page states it.
+      if (options.hdl) out << hdl::CoreFiguresText(parameters, frequency) << '\n';
     }
     return 0;
   }
@@ -577,7 +580,8 @@ Information only (nothing is written):
       --list             print the files the plug-in manager will create and
                          the extra files
       --throughput MHZ   print the decoder's throughput at a clock of MHZ;
-                         DESIGN_FILE may be left out
+                         DESIGN_FILE may be left out; with --hdl then the
+                         core's latency, interval and rate at MHZ
       --msym             ... in megasymbols per second (default)
       --mbit             ... in megabits per second
 

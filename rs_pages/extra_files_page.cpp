@@ -3,6 +3,7 @@
 #include <QRegularExpressionValidator>
 #include <QScopedValueRollback>
 
+#include "hdl/core_figures.h"
 #include "rs_engine/rs_wizard_app.h"
 #include "rs_pages/extra_files.h"
 #include "rs_pages/throughput.h"
@@ -52,6 +53,8 @@ void ExtraFilesPage::CreateControls(QDialog& page) {
                      [this, megasymbols = unit.megasymbols] { ChooseUnit(megasymbols); });
   }
   QObject::connect(ui_->calculateButton, &QPushButton::clicked, &page, [this] { Calculate(); });
+  // The core's rate follows the frequency as it is typed.
+  QObject::connect(ui_->frequencyField, &QLineEdit::textChanged, &page, [this] { ShowCoreFigures(); });
 }
 
 ExtraFilesView ExtraFilesPage::View() const {
@@ -95,6 +98,17 @@ void ExtraFilesPage::Refresh() {
   ui.megasymbolsButton->setEnabled(view.decoder);
   ui.megabitsButton->setEnabled(view.decoder);
   if (view.decoder) (view.megasymbols ? ui.megasymbolsButton : ui.megabitsButton)->setChecked(true);
+  ShowCoreFigures();
+}
+
+void ExtraFilesPage::ShowCoreFigures() {
+  // The core Finish writes, from the plan its design file's header states.
+  const QString text = rs_app().write_core()
+                           ? QString::fromStdString(hdl::CoreFiguresText(
+                                 parameters(), ui_->frequencyField->text().toStdString()))
+                           : QString();
+  ui_->coreFiguresLabel->setText(text);
+  ui_->coreFiguresLabel->setAccessibleName(text);
 }
 
 void ExtraFilesPage::Calculate() {

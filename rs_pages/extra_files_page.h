@@ -11,7 +11,8 @@
 //     "memoryFileField" with their labels "vectorFileLabel", "memoryFileLabel",
 //     and the check box "writeCoreBox" (Finish writes the core as the design
 //     file; its tool tip and accessible description say why it is offered
-//     or not)
+//     or not) with the label "coreFiguresLabel" under it (the written core's
+//     figures, its accessible name its text)
 //   "throughputGroup" "Throughput calculation for decoder": "unitLabel", the
 //     radio buttons "megasymbolsButton" and "megabitsButton", "frequencyLabel"
 //     with the digits-only "frequencyField", "calculateButton" and the
@@ -43,6 +44,9 @@ class ExtraFilesPage : public RsPage {
   void Refresh();
   // The result field from the frequency field's text in the current unit.
   void Calculate();
+  // The written core's latency, interval and rate at the typed frequency
+  // under the core box; empty while the core is not written.
+  void ShowCoreFigures();
   // A unit button: Msym_Mbit takes `megasymbols`, the result follows.
   void ChooseUnit(int megasymbols);
 

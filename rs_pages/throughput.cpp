@@ -103,15 +103,17 @@ std::string FormatThroughputNumber(double value) {
   return sign + TrimFractionZeros(Exponent(magnitude));
 }
 
+std::string RateText(const RsParameters& params, double frequency, int cycles) {
+  const double symbols = (frequency * params.n) / cycles;
+  if (params.Msym_Mbit == 1) return FormatThroughputNumber(symbols) + " Msym/s";
+  return FormatThroughputNumber(params.m * symbols) + " Mbit/s";
+}
+
 std::string ThroughputText(const RsParameters& params, const std::string& frequency_text) {
   if (frequency_text.empty()) return std::string();
   if (!IsIntegerText(frequency_text)) return "Invalid Frequency";
   const double frequency = std::strtod(frequency_text.c_str(), nullptr);
-  const double symbols = (frequency * params.n) / CyclesPerCodeword(params);
-  if (params.Msym_Mbit == 1) {
-    return "Throughput is " + FormatThroughputNumber(symbols) + " Msym/s";
-  }
-  return "Throughput is " + FormatThroughputNumber(params.m * symbols) + " Mbit/s";
+  return "Throughput is " + RateText(params, frequency, CyclesPerCodeword(params));
 }
 
 }  // namespace codexel

@@ -15,6 +15,10 @@ int CyclesPerCodeword(const RsParameters& params);
 // form with at least three exponent digits; zero is "0.".
 std::string FormatThroughputNumber(double value);
 
+// n symbols every `cycles` clocks at `frequency` MHz, in the unit Msym_Mbit
+// chooses: "<S> Msym/s" or "<m*S> Mbit/s".
+std::string RateText(const RsParameters& params, double frequency, int cycles);
+
 // The result field's text for a typed frequency in MHz: empty for an empty
 // field, "Invalid Frequency" for a text that is no integer, else
 // "Throughput is <S> Msym/s" or "Throughput is <m*S> Mbit/s" by Msym_Mbit.

@@ -512,6 +512,15 @@ TEST_F(GeneratorRunTest, ThroughputAsTheExtraFilesPageShowsIt) {
   EXPECT_EQ(out_.str(), "Throughput is 7.937e-002 Msym/s\n");
   ASSERT_EQ(Run({"--decoder", "--throughput", "0"}), 0);
   EXPECT_EQ(out_.str(), "Throughput is 0. Msym/s\n");
+  // With --hdl the core's own line follows: never less than the page's.
+  ASSERT_EQ(Run({"--dvb", "--decoder", "--streaming", "--half", "--hdl", "--throughput", "100", "/w/rs.v"}), 0);
+  EXPECT_EQ(out_.str(),
+            "Throughput is 92.73 Msym/s\n"
+            "Core: latency 410 clocks, a codeword every 204 clocks: 100. Msym/s at 100 MHz\n");
+  ASSERT_EQ(Run({"--dvb", "--decoder", "--hdl", "--mbit", "--throughput", "100", "/w/rs.vhd"}), 0);
+  EXPECT_EQ(out_.str(),
+            "Throughput is 219.1 Mbit/s\n"
+            "Core: latency 491 clocks, a codeword every 695 clocks: 234.8 Mbit/s at 100 MHz\n");
   EXPECT_TRUE(fakes_.files.files.empty());
 }
 

@@ -8,10 +8,12 @@
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <tuple>
 
@@ -255,6 +257,7 @@ TEST_P(CoreBoxTest, FinishWritesTheCoreExactlyWhenTheBoxIsOn) {
   driver.Click("nextButton").Inspect([&](QWidget& w) { CheckablePage(w, kDevice, 8); });
   driver.Click("nextButton");
   bool on = false;
+  std::string figures;
   driver.Click("finishButton").Inspect([&](QWidget& w) {
     auto& box = Get<QAbstractButton>(w, "writeCoreBox");
     EXPECT_EQ(box.isEnabled(), c.offered);
@@ -276,6 +279,8 @@ TEST_P(CoreBoxTest, FinishWritesTheCoreExactlyWhenTheBoxIsOn) {
       const std::size_t boxes = boxes_.shown.size();
       Operate(w, "writeCoreBox");
       EXPECT_EQ(box.isChecked(), app_.write_core()) << "step " << step;
+      // The written core's figures under the box while it is on.
+      EXPECT_EQ(Get<QLabel>(w, "coreFiguresLabel").text().isEmpty(), !box.isChecked()) << "step " << step;
       if (!c.offered) {
         EXPECT_FALSE(box.isChecked()) << "step " << step;
       }
@@ -298,6 +303,7 @@ TEST_P(CoreBoxTest, FinishWritesTheCoreExactlyWhenTheBoxIsOn) {
       testing::WriteText(design, kUsersText);
     }
     on = box.isChecked();
+    figures = Get<QLabel>(w, "coreFiguresLabel").text().toStdString();
   });
   int status = -2;
   try {
@@ -322,7 +328,21 @@ TEST_P(CoreBoxTest, FinishWritesTheCoreExactlyWhenTheBoxIsOn) {
   }
   ASSERT_EQ(std::filesystem::exists(design), on || c.before == Before::kOwnCore) << "box on: " << on;
   if (on) {
-    EXPECT_EQ(testing::ReadFile(design), GeneratedCore(app_.parameters(), gen_dir.path()));
+    const std::string core = testing::ReadFile(design);
+    EXPECT_EQ(core, GeneratedCore(app_.parameters(), gen_dir.path()));
+    // The page stated the figures of the variant the pages chose, as the
+    // core's header does.
+    const std::string header = core.substr(0, core.find("Made by"));
+    std::smatch stated;
+    if (app_.parameters().Enc_Dec == 1) {
+      EXPECT_EQ(figures, "Core: a symbol every clock, latency 1 clock");
+      EXPECT_NE(header.find("A symbol every clock, latency 1 clock."), std::string::npos) << header;
+    } else {
+      ASSERT_TRUE(std::regex_search(header, stated, std::regex(R"(latency (\d+) clocks .*start every (\d+) clocks)")))
+          << header;
+      EXPECT_EQ(figures, "Core: latency " + stated[1].str() + " clocks, a codeword every " + stated[2].str() +
+                             " clocks");
+    }
   }
   // The other files are the ones a run without the core writes.
   const QString stem = QString::fromStdString(std::filesystem::path(design).stem().string());

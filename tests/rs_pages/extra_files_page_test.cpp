@@ -207,6 +207,90 @@ INSTANTIATE_TEST_SUITE_P(
                         {Act::kClick, kMbit, "100.5", "Invalid Frequency"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// ---- The core's figures under the core box ----
+
+struct FiguresStep {
+  Act act;
+  const char* arg;
+  const char* line;  // the label's text afterwards
+};
+
+struct FiguresCase {
+  const char* name;
+  RsParameters parameters;
+  const char* design;
+  bool manager;  // started with -h: the manager makes the design file
+  std::vector<FiguresStep> steps;
+};
+
+class CoreFiguresTest : public ExtraFilesPageTest, public ::testing::WithParamInterface<FiguresCase> {};
+
+TEST_P(CoreFiguresTest, TheLineStatesTheWrittenCoresFiguresWhileTheBoxIsOn) {
+  const FiguresCase& c = GetParam();
+  app_.SetDesignPath(c.design);
+  app_.host().notify = c.manager;
+  app_.set_write_core(true);
+  app_.parameters() = c.parameters;
+  std::string shown;
+  Show([&](QWidget& window) {
+    auto& line = Get<QLabel>(window, "coreFiguresLabel");
+    auto& frequency = Get<QLineEdit>(window, "frequencyField");
+    for (const FiguresStep& step : c.steps) {
+      SCOPED_TRACE(step.arg);
+      if (step.act == Act::kType) {
+        frequency.clear();
+        QTest::keyClicks(&frequency, step.arg);
+      } else {
+        ClickButton(window, step.arg);
+      }
+      EXPECT_EQ(line.text().toStdString(), step.line);
+      EXPECT_EQ(line.accessibleName(), line.text()) << "read as it is shown";
+      EXPECT_LE(line.heightForWidth(line.width()), line.height()) << "no text cut off";
+      if (!line.text().isEmpty()) shown = line.text().toStdString();
+    }
+  });
+  // Its figures are those of the design file Finish writes, as its header
+  // states them.
+  app_.WriteWizardFile();
+  const std::string& written = fake_.files.files[c.design];
+  EXPECT_EQ(written.empty(), shown.empty());
+  const std::string header = written.substr(0, written.find("Made by"));
+  for (const char* figure : {"latency ", "every "}) {
+    const std::size_t at = shown.find(figure);
+    if (at == std::string::npos) continue;
+    const std::string clocks = shown.substr(at, shown.find(" clock", at) - at);
+    EXPECT_NE(header.find(clocks), std::string::npos) << clocks << " not in\n" << header;
+  }
+}
+
+constexpr const char* kBox = "writeCoreBox";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CoreFiguresTest,
+    ::testing::Values(
+        FiguresCase{"DvbHalfStreaming",
+                    DvbDecoder({.discrete = 0, .full = 0}),
+                    "/w/rs.v",
+                    false,
+                    {{Act::kType, "", "Core: latency 410 clocks, a codeword every 204 clocks"},
+                     {Act::kType, "100",
+                      "Core: latency 410 clocks, a codeword every 204 clocks: 100. Msym/s at 100 MHz"},
+                     {Act::kClick, kMbit,
+                      "Core: latency 410 clocks, a codeword every 204 clocks: 800. Mbit/s at 100 MHz"},
+                     {Act::kClick, kBox, ""},
+                     {Act::kClick, kBox,
+                      "Core: latency 410 clocks, a codeword every 204 clocks: 800. Mbit/s at 100 MHz"}}},
+        FiguresCase{"DvbErasuresDiscreteInVhdl",
+                    DvbDecoder({.eras = 1, .discrete = 1, .full = 1}),
+                    "/w/rs.vhd",
+                    false,
+                    {{Act::kType, "1", "Core: latency 545 clocks, a codeword every 749 clocks: 0.2724 Msym/s at 1 MHz"}}},
+        FiguresCase{"Encoder", RsParameters{}, "/w/rs.v", false,
+                    {{Act::kType, "", "Core: a symbol every clock, latency 1 clock"}}},
+        FiguresCase{"ManagerMakesIt", DvbDecoder(), "/w/rs.v", true, {{Act::kType, "100", ""}}},
+        FiguresCase{"Zhdl", DvbDecoder(), "/w/rs.tdf", false, {{Act::kType, "100", ""}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // ---- Leaving and coming back ----
 
 TEST_F(ExtraFilesPageTest, ComingBackKeepsUnitAndCheckBoxButNotTheFrequency) {
