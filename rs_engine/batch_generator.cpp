@@ -170,7 +170,6 @@ class GenProcess : public ProcessServices {
  public:
   std::string ExecutablePath() override { return kGenProgramName; }
   [[noreturn]] void Exit(int status) override { throw GenExit{status}; }
-  void OpenHelpFile(const std::string&) override {}
 };
 
 // The wizard's application object with its failure answers turned into
