@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "rs_pages/rs_page_factory.h"
+#include "platform/qt_help_viewer.h"
 #include "platform/qt_message_box.h"
 #include "platform/qt_services.h"
 #include "rs_engine/rs_wizard_app.h"
@@ -70,7 +71,8 @@ int main(int argc, char** argv) {
   codexel::QtTextMetrics metrics;
   codexel::PosixFileSystem files;
   codexel::QtProcessServices process;
-  codexel::PlatformServices services{messages, notifier, metrics, files, process};
+  codexel::QtHelpViewer help;
+  codexel::PlatformServices services{messages, notifier, metrics, files, process, &help};
 
   codexel::QtRsPageFactory pages;
   codexel::RsWizardApp app(services, &pages);

@@ -29,6 +29,7 @@ class SummaryPage : public WizardPage {
  public:
   SummaryPage(WizardApp& app, std::string file_list, std::string directory);
   ~SummaryPage() override;
+  std::string HelpSection() const override { return "summary"; }
 
   // Adds "$" and the name to the file list.
   void AddFile(const std::string& name);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <istream>
+#include <optional>
 #include <ostream>
 
 #include "host/summary_files.h"
@@ -39,6 +40,22 @@ std::size_t CharacterCount(const std::string& text) {
   return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
     return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
   }));
+}
+
+// The whole text of a file; none when it cannot be opened or read, or is
+// longer than `limit` bytes.
+std::optional<std::string> ReadWholeFile(FileSystem& files, const std::string& path,
+                                         std::size_t limit) {
+  std::unique_ptr<std::istream> in = files.OpenForReading(path);
+  if (!in) return std::nullopt;
+  std::string text;
+  char buffer[8192];
+  while (in->read(buffer, sizeof buffer) || in->gcount() > 0) {
+    text.append(buffer, static_cast<std::size_t>(in->gcount()));
+    if (text.size() > limit) return std::nullopt;
+  }
+  if (in->bad()) return std::nullopt;
+  return text;
 }
 
 }  // namespace
@@ -107,12 +124,18 @@ std::string WizardApp::FitDesignName(int width, const FontFace& font) {
   return codexel::FitDesignName(services_.metrics, host_.design_base_name, width, font);
 }
 
-void WizardApp::OnHelp() {
+void WizardApp::OnHelp(const std::string& section) {
   if (!services_.files.Exists(help_file_path_)) {
     services_.messages.Show(kHostTitle, "Can't find the Vortalis help file " + help_file_path_);
     return;
   }
-  services_.process.OpenHelpFile(help_file_path_);
+  const std::optional<std::string> text =
+      ReadWholeFile(services_.files, help_file_path_, kMaxHelpBytes);
+  if (!text) {
+    services_.messages.Show(kHostTitle, "Can't read the Vortalis help file " + help_file_path_);
+    return;
+  }
+  if (services_.help) services_.help->Show(help_file_path_, *text, section);
 }
 
 void WizardApp::NotifyCaller() {

@@ -56,6 +56,8 @@ class WizardApp {
   static constexpr int kMaxPages = 19;
   static constexpr std::size_t kMaxTitle = 63;
   static constexpr std::size_t kMaxHelpPath = 259;
+  // A help file beyond this is refused as unreadable rather than loaded.
+  static constexpr std::size_t kMaxHelpBytes = 4 << 20;
 
   WizardApp(std::string program_title, const SymbolLinesWriter* symbol,
             PlatformServices& services, PageFactory* page_factory = nullptr);
@@ -81,8 +83,10 @@ class WizardApp {
   void AddSummaryPage();
   void CheckNotNull(const void* reference);
   std::string FitDesignName(int width, const FontFace& font);
-  // The platform's help request.
-  void OnHelp();
+  // The platform's help request from a page: the help file beside the
+  // program, shown at `section` (the page's anchor in it). A missing or
+  // unreadable file is told in a box instead.
+  void OnHelp(const std::string& section = std::string());
   // Posts the page-exit notification when -h was given.
   void NotifyCaller();
 

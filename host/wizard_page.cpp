@@ -297,7 +297,7 @@ bool WizardPage::HandleKey(int key) {
       OnCancel();
       return true;
     case Qt::Key_F1:
-      app_.OnHelp();
+      app_.OnHelp(HelpSection());
       return true;
     default:
       return false;

@@ -87,6 +87,9 @@ class WizardPage : public PageInterface {
   virtual void OnFinish();
   // Asked before the page is left by Back, Next or Finish.
   virtual bool ValidatePage() { return true; }
+  // The anchor of the page's section in the help file, where F1 opens it;
+  // empty for the top.
+  virtual std::string HelpSection() const { return std::string(); }
 
   int navigation_result() const { return navigation_result_; }
   int position_kind() const { return position_kind_; }

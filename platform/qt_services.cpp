@@ -4,11 +4,9 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <QDesktopServices>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QUrl>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
@@ -61,6 +59,8 @@ void SocketCallerNotifier::Post(int thread_id, int message, int x, int y) {
 // ---- Process ----
 
 std::string QtProcessServices::ExecutablePath() {
+  // The file itself, whatever symbolic link started it: the installed
+  // /usr/bin/codexel is a link, and the help sits beside the real program.
   std::string path(4096, '\0');
   const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
   if (n > 0) {
@@ -73,10 +73,6 @@ std::string QtProcessServices::ExecutablePath() {
 void QtProcessServices::Exit(int status) {
   std::fflush(nullptr);
   std::_Exit(status);
-}
-
-void QtProcessServices::OpenHelpFile(const std::string& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
 // ---- Text metrics ----

@@ -25,7 +25,6 @@ class QtProcessServices : public ProcessServices {
  public:
   std::string ExecutablePath() override;
   [[noreturn]] void Exit(int status) override;
-  void OpenHelpFile(const std::string& path) override;
 };
 
 // Vertical dots per inch of the primary screen (96 without one).

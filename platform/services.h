@@ -86,8 +86,17 @@ class ProcessServices {
   virtual std::string ExecutablePath() = 0;
   // Ends the process at once with this exit status.
   [[noreturn]] virtual void Exit(int status) = 0;
-  // Shows a help file with the desktop's viewer.
-  virtual void OpenHelpFile(const std::string& path) = 0;
+};
+
+// The program's help in a window of its own beside the pages.
+class HelpViewer {
+ public:
+  virtual ~HelpViewer() = default;
+  // Shows `html`, the text of the help file at `path`, at the section whose
+  // anchor is `section` (at its top when there is no such anchor). A window
+  // already open takes the text again and comes forward.
+  virtual void Show(const std::string& path, const std::string& html,
+                    const std::string& section) = 0;
 };
 
 // The services one run of the program uses.
@@ -97,6 +106,7 @@ struct PlatformServices {
   TextMetrics& metrics;
   FileSystem& files;
   ProcessServices& process;
+  HelpViewer* help = nullptr;  // none in the programs without pages
 };
 
 }  // namespace codexel

@@ -171,7 +171,6 @@ class GenProcess : public ProcessServices {
  public:
   std::string ExecutablePath() override { return kGenProgramName; }
   [[noreturn]] void Exit(int status) override { throw GenExit{status}; }
-  void OpenHelpFile(const std::string&) override {}
 };
 
 // The wizard's application object with its failure answers turned into
@@ -591,6 +590,8 @@ Information only (nothing is written):
 Values go after their option (-n 204, -n204, --irrpol 285, --irrpol=285);
 a later choice overrides an earlier one; "--" ends the options.
 Exit status: 0 done; 1 an error (then no file is written or changed).
+The wizard's help (F1 on its pages) is codexel.hlp beside the codexel
+program: /usr/lib/codexel/codexel.hlp when installed from the package.
 )";
 }
 

@@ -23,6 +23,7 @@ class DeviceTypePage : public RsPage {
  public:
   DeviceTypePage(RsWizardApp& app, const Symbol* symbol);
   ~DeviceTypePage() override;
+  std::string HelpSection() const override { return "device-type"; }
 
  protected:
   void CreateControls(QDialog& page) override;

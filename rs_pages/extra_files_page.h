@@ -33,6 +33,7 @@ class ExtraFilesPage : public RsPage {
  public:
   ExtraFilesPage(RsWizardApp& app, const Symbol* symbol);
   ~ExtraFilesPage() override;
+  std::string HelpSection() const override { return "extra-files"; }
 
  protected:
   void CreateControls(QDialog& page) override;

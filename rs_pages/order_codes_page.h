@@ -21,6 +21,7 @@ class OrderCodesPage : public RsPage {
  public:
   OrderCodesPage(RsWizardApp& app, const Symbol* symbol);
   ~OrderCodesPage() override;
+  std::string HelpSection() const override { return "order-codes"; }
 
  protected:
   void CreateControls(QDialog& page) override;

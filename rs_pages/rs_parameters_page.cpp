@@ -199,6 +199,10 @@ void RsParametersPage::FocusLost(ParameterField field, Qt::FocusReason reason) {
 
 void RsParametersPage::Picked(ParameterField field, int index) {
   if (busy_ || leaving_ || index < 0) return;
+  // Another window taking the activation (the help, say) ends the typing,
+  // and the list then reports a typed text that is one of its items as
+  // picked. The page has not lost the focus: the text waits for its check.
+  if (typed_[static_cast<std::size_t>(field)] && dialog() && !dialog()->isActiveWindow()) return;
   // The field's own text committed while "Cancel" is pressed waits with it.
   if (cancel_pressed_ && QApplication::focusWidget() &&
       QApplication::focusWidget()->objectName() == QLatin1String("cancelButton")) {

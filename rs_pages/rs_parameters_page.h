@@ -33,6 +33,7 @@ class RsParametersPage : public RsPage {
  public:
   RsParametersPage(RsWizardApp& app, const Symbol* symbol);
   ~RsParametersPage() override;
+  std::string HelpSection() const override { return "rs-parameters"; }
 
   // Leaving by Back, Next or Finish first checks the field that has the
   // focus and every field whose typed text no check has taken yet (after a

@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <map>
+#include <optional>
 
 #include "tests/support/fakes.h"
 
@@ -11,6 +12,7 @@ namespace codexel {
 namespace {
 
 using testing::FakeServices;
+using testing::HelpShown;
 using testing::MemoryFileSystem;
 using testing::Message;
 using testing::ProcessExit;
@@ -319,10 +321,70 @@ TEST_F(WizardAppTest, HelpNeedsTheHelpFile) {
                 {kHost, "Can't find the Vortalis help file /opt/codexel/bin/codexel.hlp"}}));
   fakes_.files.files["/opt/codexel/bin/codexel.hlp"] = "help";
   app_.OnHelp();
-  EXPECT_EQ(fakes_.process.opened_help,
-            std::vector<std::string>{"/opt/codexel/bin/codexel.hlp"});
+  EXPECT_EQ(fakes_.help.shown,
+            (std::vector<HelpShown>{{"/opt/codexel/bin/codexel.hlp", "help", ""}}));
   EXPECT_EQ(fakes_.messages.shown.size(), 1u);
 }
+
+// What F1 finds beside the program, and what it shows.
+struct HelpCase {
+  const char* name;
+  std::string executable;
+  std::optional<std::string> file;  // at the help path; none: missing
+  std::map<std::string, bool> MemoryFileSystem::*fails;  // how reading it fails, if at all
+  std::string message;  // the box; empty when the help is shown
+};
+
+void PrintTo(const HelpCase& c, std::ostream* out) { *out << c.name; }
+
+const std::string kHelpPath = "/opt/codexel/bin/codexel.hlp";
+// Bytes beyond ASCII, a NUL, and more than one read's worth.
+const std::string kHelpText = "<h2><a name=\"summary\">S\xc3\xbcmmary</a></h2>" +
+                              std::string(1, '\0') + std::string(20000, 'x');
+// A program so deep that its help path is cut at 259 characters.
+const std::string kDeepProgram = "/" + std::string(255, 'd') + "/codexel";
+
+class HelpTest : public ::testing::TestWithParam<HelpCase> {};
+
+TEST_P(HelpTest, ShowsTheFileAtThePagesSectionOrSaysWhyNot) {
+  const HelpCase& c = GetParam();
+  FakeServices fakes;
+  fakes.process.executable_path = c.executable;
+  TestApp app(fakes);
+  app.Add({kNavCancel});
+  app.Run({"-n", "rs.tdf"});
+  const std::string path = app.help_file_path();
+  if (c.file) fakes.files.files[path] = *c.file;
+  if (c.fails) (fakes.files.*c.fails)[path] = true;
+
+  app.OnHelp("summary");
+  if (c.message.empty()) {
+    EXPECT_TRUE(fakes.messages.shown.empty());
+    EXPECT_EQ(fakes.help.shown, (std::vector<HelpShown>{{path, *c.file, "summary"}}));
+  } else {
+    EXPECT_EQ(fakes.messages.shown, (std::vector<Message>{{kHost, c.message}}));
+    EXPECT_TRUE(fakes.help.shown.empty());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, HelpTest,
+    ::testing::Values(
+        HelpCase{"Shown", "/opt/codexel/bin/codexel", kHelpText, nullptr, ""},
+        HelpCase{"AtTheSizeLimit", "/opt/codexel/bin/codexel",
+                 std::string(WizardApp::kMaxHelpBytes, 'h'), nullptr, ""},
+        HelpCase{"Missing", "/opt/codexel/bin/codexel", std::nullopt, nullptr,
+                 "Can't find the Vortalis help file " + kHelpPath},
+        HelpCase{"CannotBeOpened", "/opt/codexel/bin/codexel", kHelpText,
+                 &MemoryFileSystem::fail_read_open, "Can't read the Vortalis help file " + kHelpPath},
+        HelpCase{"ReadFails", "/opt/codexel/bin/codexel", kHelpText, &MemoryFileSystem::fail_read,
+                 "Can't read the Vortalis help file " + kHelpPath},
+        HelpCase{"BeyondTheSizeLimit", "/opt/codexel/bin/codexel",
+                 std::string(WizardApp::kMaxHelpBytes + 1, 'h'), nullptr,
+                 "Can't read the Vortalis help file " + kHelpPath},
+        HelpCase{"PathCutAt259", kDeepProgram, std::nullopt, nullptr,
+                 "Can't find the Vortalis help file " + (kDeepProgram + ".hlp").substr(0, 259)}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WizardAppTest, CheckNotNullEndsTheProcess) {
   app_.SetDesignPath("/w/rs.tdf");

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Checks the Debian package from the outside: unpacked with dpkg -x into a
-# temporary root, codexel-gen from there answers --version and generates a
-# decoder variation, and man -l renders its man page.
+# temporary root, usr/bin holds only programs (the wizard a link to the real
+# one in usr/lib/codexel, its help beside it), the wizard started through the
+# link finds its help (installed_help.py, on a virtual X server), codexel-gen
+# from there answers --version and generates a decoder variation, and man -l
+# renders its man page.
 #
 # Usage: deb_test.sh FILE.deb
 #        deb_test.sh --build BUILD_DIR   (makes the .deb with cpack first)
@@ -31,6 +34,24 @@ dpkg -x "$deb" "$root"
 for program in codexel codexel-gen codexel-render-symbol; do
   [ -x "$root/usr/bin/$program" ] || fail "usr/bin/$program is not installed"
 done
+# Only programs in usr/bin: each entry is, or links to, an executable ELF file.
+for entry in "$root"/usr/bin/*; do
+  file=$(readlink -f "$entry")
+  [[ -f $file && -x $file && $(head -c 4 "$file" | od -An -tx1 | tr -d ' \n') == 7f454c46 ]] ||
+    fail "usr/bin/$(basename "$entry") is no program"
+done
+# The wizard runs from beside its help, through a link that stays in the tree.
+program="$root/usr/lib/codexel/codexel"
+[ -L "$root/usr/bin/codexel" ] || fail "usr/bin/codexel is no symbolic link"
+[ "$(readlink -f "$root/usr/bin/codexel")" = "$(readlink -f "$program")" ] ||
+  fail "usr/bin/codexel links to $(readlink "$root/usr/bin/codexel")"
+help="$root/usr/lib/codexel/codexel.hlp"
+[[ -f $help && ! -x $help ]] || fail "usr/lib/codexel/codexel.hlp is not installed as a data file"
+for section in device-type rs-parameters extra-files order-codes summary; do
+  grep -q "<a name=\"$section\">" "$help" || fail "the help has no section $section"
+done
+python3 "$(dirname "$0")/installed_help.py" "$root/usr/bin/codexel" ||
+  fail "the installed wizard did not show its help"
 
 gen="$root/usr/bin/codexel-gen"
 version=$("$gen" --version)

@@ -68,14 +68,26 @@ class FakeProcess : public ProcessServices {
  public:
   std::string ExecutablePath() override { return executable_path; }
   [[noreturn]] void Exit(int status) override { throw ProcessExit{status}; }
-  void OpenHelpFile(const std::string& path) override { opened_help.push_back(path); }
   std::string executable_path = "/opt/codexel/bin/codexel";
-  std::vector<std::string> opened_help;
+};
+
+struct HelpShown {
+  std::string path, html, section;
+  bool operator==(const HelpShown&) const = default;
+};
+
+class RecordingHelp : public HelpViewer {
+ public:
+  void Show(const std::string& path, const std::string& html, const std::string& section) override {
+    shown.push_back({path, html, section});
+  }
+  std::vector<HelpShown> shown;
 };
 
 // Files held in memory. A path can be made to fail when it is staged (on
-// open, or on write as a full disk would) or when it is put in place; a
-// batch puts its files in place all together or not at all.
+// open, or on write as a full disk would) or when it is put in place, and
+// when it is read (on open, or on the first read); a batch puts its files
+// in place all together or not at all.
 class MemoryFileSystem : public FileSystem {
  public:
   bool Exists(const std::string& path) override { return files.count(path) > 0; }
@@ -93,8 +105,10 @@ class MemoryFileSystem : public FileSystem {
   }
   std::unique_ptr<std::istream> OpenForReading(const std::string& path) override {
     auto it = files.find(path);
-    if (it == files.end()) return nullptr;
-    return std::make_unique<std::istringstream>(it->second);
+    if (it == files.end() || fail_read_open.count(path)) return nullptr;
+    auto in = std::make_unique<std::istringstream>(it->second);
+    if (fail_read.count(path)) in->setstate(std::ios::badbit);
+    return in;
   }
   std::unique_ptr<FileBatch> StartBatch() override { return std::make_unique<Batch>(*this); }
 
@@ -102,6 +116,8 @@ class MemoryFileSystem : public FileSystem {
   std::map<std::string, bool> fail_open;
   std::map<std::string, bool> fail_write;
   std::map<std::string, bool> fail_commit;
+  std::map<std::string, bool> fail_read_open;
+  std::map<std::string, bool> fail_read;
   std::vector<std::string> written;  // in the order they were put in place
   std::vector<std::string> removed;
   std::vector<std::pair<std::string, std::string>> renamed;
@@ -149,7 +165,8 @@ struct FakeServices {
   FakeTextMetrics metrics;
   MemoryFileSystem files;
   FakeProcess process;
-  PlatformServices services{messages, notifier, metrics, files, process};
+  RecordingHelp help;
+  PlatformServices services{messages, notifier, metrics, files, process, &help};
 };
 
 }  // namespace codexel::testing
