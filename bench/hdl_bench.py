@@ -11,6 +11,10 @@ make it, its bits per symbol and the symbols it takes per clock (the table
 shows the throughput at the maximum clock from them). Place and route runs
 with a fixed seed, so a run is repeatable.
 
+A decoder's row also shows its codeword interval beside c, the cycles per
+codeword the extra files page figures its throughput from (the interval is
+never the longer).
+
 Usage: hdl_bench.py [--gen PATH] [--only LABEL ...] [--keep DIR]
 """
 
@@ -76,7 +80,7 @@ def measure(gen, options, directory):
         sys.exit(f"codexel-gen {' '.join(options)}: {made.stderr.strip()}")
     with open(os.path.join(directory, "core.v")) as f:
         header = f.read(1000)
-    timing = re.search(r"latency (\d+) clocks .*start every (\d+) clocks", header)
+    timing = re.search(r"latency (\d+) clocks .*start every (\d+) clocks, within the (\d+) cycles", header)
     run(["yosys", "-q", "-p", "synth_xilinx -flatten -top core; tee -q -o xilinx.txt stat", "core.v"],
         directory)
     with open(os.path.join(directory, "xilinx.txt")) as f:
@@ -96,7 +100,8 @@ def measure(gen, options, directory):
     figures = dict(xilinx)
     figures.update({"LUT4 (iCE40)": luts, "flip-flops": flip_flops, "RAM blocks": ram_blocks,
                "latency (clocks)": timing.group(1) if timing else "1",
-               "interval (clocks)": int(timing.group(2)) if timing else None})
+               "interval (clocks)": int(timing.group(2)) if timing else None,
+               "page c (clocks)": int(timing.group(3)) if timing else "-"})
     if luts > DEVICE_LOGIC_CELLS:
         # More LUTs than the part has logic cells: Yosys's count alone.
         figures.update({"logic cells": "does not fit", "max clock (MHz)": "-"})
@@ -140,7 +145,7 @@ def main():
 
     columns = ["LUTs (7-series)", "flip-flops (7-series)", "block RAMs (7-series, 18 Kbit)",
                "LUT4 (iCE40)", "logic cells", "flip-flops", "RAM blocks", "max clock (MHz)", "latency (clocks)",
-               "symbols per clock", "Mbit/s at max clock"]
+               "interval (clocks)", "page c (clocks)", "symbols per clock", "Mbit/s at max clock"]
     print("| design | " + " | ".join(columns) + " |")
     print("|---" * (len(columns) + 1) + "|")
     for design in DESIGNS:
@@ -153,9 +158,12 @@ def main():
                 directory = os.path.join(args.keep, re.sub(r"\W+", "_", label).strip("_"))
                 os.makedirs(directory, exist_ok=True)
             figures = measure(gen, design["options"], directory)
-        # A decoder takes n symbols per codeword interval.
+        # A decoder takes n symbols per codeword interval, never longer than
+        # the cycles per codeword c the extra files page's throughput uses.
         interval = figures["interval (clocks)"]
         rate = design.get("symbols per clock") or round(design["n"] / interval, 3)
+        if interval is None:
+            figures["interval (clocks)"] = "-"
         figures["symbols per clock"] = rate
         clock = figures["max clock (MHz)"]
         figures["Mbit/s at max clock"] = "-" if clock == "-" else round(float(clock) * design["m"] * rate)
