@@ -29,9 +29,10 @@ bool Complete(DecoderPlan& plan, int chien_parallel, int chien_start) {
   if (plan.chien_clocks < 4) return false;
   plan.change_entries = PowerOfTwoAtLeast(plan.lambda_terms - 1);
   // The Chien stage loads at `chien_start`, evaluates for chien_clocks
-  // clocks, two more clocks of Forney's formula, one to decide, and the
-  // output register loads the first symbol at the edge after.
-  plan.latency = chien_start + plan.chien_clocks + 4;
+  // clocks, two more clocks of Forney's formula, one to decide, one to read
+  // the changes' top entries, and the output register loads the first
+  // symbol at the edge after.
+  plan.latency = chien_start + plan.chien_clocks + 5;
   // A consumer samples the first symbol one edge after it is loaded, and
   // within the bound.
   if (plan.latency + 2 > plan.latency_bound) return false;
