@@ -11,7 +11,9 @@
 // changes than its locator has roots, so each lane pushes the change at
 // each root with its word onto a small stack (two banks: one codeword's
 // being pushed, the one before's being put out); the output takes them from
-// the top, the lowest word first, as its symbols leave. The roots and nonzero
+// the top, the lowest word first, as its symbols leave. Where the stacks
+// would be large (many check symbols), every position's change goes to a
+// change memory instead, lane q mod p of word q / p. The roots and nonzero
 // changes are counted, and one clock after the last position's change is
 // stored numerr and decfail are decided.
 
@@ -117,10 +119,18 @@ ChienResult BuildChien(Netlist& nl, const DecoderPlan& plan, const RsParameters&
   const PassClock c2 = Delay(nl, "2", c1);
 
   // Third clock: the changes at roots onto their lanes' stacks (a locator
-  // has no more roots than its degree), the counts.
+  // has no more roots than its degree), or every change into the memory;
+  // the counts.
   ChienResult result;
   const int ew = BitsFor(plan.change_entries - 1);
-  for (int d = 0; d < par; ++d) {
+  if (!plan.change_stack) {
+    std::vector<Sig> changes_high_first(change2.rbegin(), change2.rend());
+    const int ww = BitsFor(plan.chien_words - 1);
+    result.change_memory = nl.Memory("changes", m * par, 2 * plan.chien_words);
+    nl.MemWrite(result.change_memory, nl.Concat({c2.bank, nl.Resize(c2.word, ww)}),
+                nl.Concat(changes_high_first), c2.valid);
+  }
+  for (int d = 0; d < par && plan.change_stack; ++d) {
     const std::size_t u = static_cast<std::size_t>(d);
     ChangeStack stack;
     stack.memory = nl.Memory(Indexed("changes", d), cw + m, 2 * plan.change_entries);

@@ -28,11 +28,16 @@ bool Complete(DecoderPlan& plan, int chien_parallel, int chien_start) {
   // A codeword's facts are read three clocks after its last position.
   if (plan.chien_clocks < 4) return false;
   plan.change_entries = PowerOfTwoAtLeast(plan.lambda_terms - 1);
+  plan.chien_words = PowerOfTwoAtLeast(plan.chien_clocks);
+  // Stacks of two banks in a RAM of 32 words: a few LUTs on a Xilinx part,
+  // where a change memory takes a block RAM; beyond, the stacks' logic and
+  // wider RAMs cost more than the block RAM.
+  plan.change_stack = 2 * plan.change_entries <= 32;
   // The Chien stage loads at `chien_start`, evaluates for chien_clocks
-  // clocks, two more clocks of Forney's formula, one to decide, one to read
-  // the changes' top entries, and the output register loads the first
+  // clocks, two more clocks of Forney's formula, one to decide, with stacks
+  // one to read their top entries, and the output register loads the first
   // symbol at the edge after.
-  plan.latency = chien_start + plan.chien_clocks + 5;
+  plan.latency = chien_start + plan.chien_clocks + (plan.change_stack ? 5 : 4);
   // A consumer samples the first symbol one edge after it is loaded, and
   // within the bound.
   if (plan.latency + 2 > plan.latency_bound) return false;

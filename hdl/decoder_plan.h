@@ -59,12 +59,16 @@ struct DecoderPlan {
   int solver_multipliers = 0;  // general multipliers of solver and evaluator
 
   // One Chien and Forney pass: `chien_parallel` positions a clock, one
-  // general multiplier each; each lane's nonzero changes wait on a stack of
-  // `change_entries` entries per codeword (a codeword has no more changes
-  // than its locator has roots), two codewords' worth.
+  // general multiplier each. The changes wait, two codewords' worth, on a
+  // stack a lane of `change_entries` entries per codeword (a codeword has no
+  // more changes than its locator has roots), where that is a small
+  // distributed RAM; else in a change memory of `chien_words` words (a word
+  // a clock) per codeword, a block RAM.
   int chien_parallel = 1;
   int chien_clocks = 0;
+  bool change_stack = true;
   int change_entries = 0;  // a power of two
+  int chien_words = 0;     // a power of two
 
   // Clocks from the edge that takes a codeword's last symbol to the edge
   // that loads its first output symbol (a consumer samples it one edge on).

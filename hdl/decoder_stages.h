@@ -5,8 +5,8 @@
 //            and every symbol into the delay memory
 //   solver   Berlekamp-Massey from the erasures, then the evaluator
 //            polynomial, on as many multipliers as the plan gives
-//   chien    one Chien and Forney pass: the nonzero changes go onto small
-//            stacks, and the counts decide numerr and decfail
+//   chien    one Chien and Forney pass: the changes go onto small stacks
+//            (or into a memory), and the counts decide numerr and decfail
 //   output   the delayed symbols, each with its change applied as it leaves
 //
 // Each stage holds one codeword and hands it on with a registered "go";
@@ -79,8 +79,9 @@ struct ChienResult {
   Sig go;  // high for one clock: the output may start
   Sig fail, clean;  // decfail (never for a bypassed codeword); no change to apply
   Sig count;        // numerr when not clean
-  Sig bank;         // the stacks' bank of this codeword
+  Sig bank;         // the stacks' (or the change memory's) bank of this codeword
   std::vector<ChangeStack> stacks;  // one a lane
+  int change_memory = -1;           // without stacks: every position's change
 };
 
 ChienResult BuildChien(Netlist& nl, const DecoderPlan& plan, const RsParameters& p, const SolverResult& s);
