@@ -12,7 +12,6 @@
 #include "hdl/verilog.h"
 #include "hdl/vhdl.h"
 #include "rs_engine/rs_files.h"
-#include "rs_engine/rs_wizard_app.h"
 
 namespace codexel::hdl {
 
@@ -39,7 +38,12 @@ const std::set<std::string>& Keywords() {
 }
 
 
-std::string Header(const std::string& what, const RsParameters& p) {
+// The last line of the header every printed file starts with.
+std::string MadeByLine(std::string_view program_title) {
+  return "Made by " + std::string(program_title) + " (codexel-gen --hdl).";
+}
+
+std::string Header(const std::string& what, const RsParameters& p, const std::string& program_title) {
   std::ostringstream s;
   s << what << " of a Reed-Solomon " << (p.Enc_Dec == 1 ? "encoder" : "decoder") << ": m " << p.m
     << ", n " << p.n << ", r " << p.r << ", irrpol " << p.irrpol << ", genstart " << p.genstart << ".\n";
@@ -60,7 +64,7 @@ std::string Header(const std::string& what, const RsParameters& p) {
       << " a clock on " << plan.chien_parallel << (plan.chien_parallel == 1 ? " multiplier" : " multipliers")
       << ".\n";
   }
-  s << "Made by " << kRsProgramTitle << " (codexel-gen --hdl).";
+  s << MadeByLine(program_title);
   return s.str();
 }
 
@@ -107,7 +111,8 @@ std::string TestbenchPath(const std::string& design_directory, const std::string
 
 std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const WizardInfoModel& model,
                                          const std::string& design_directory,
-                                         const std::string& design_base_name, bool testbench) {
+                                         const std::string& design_base_name, bool testbench,
+                                         const std::string& program_title) {
   if (auto problem = VerilogNameProblem(design_base_name)) throw std::invalid_argument(*problem);
   const std::vector<Port> ports = RecordedPorts(model);
   for (const Port& port : ports) {
@@ -118,7 +123,7 @@ std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const W
   const Netlist core = BuildRsCore(design_base_name, parameters, ports);
   std::vector<DesignFile> files;
   files.push_back({design_directory + design_base_name + ".v",
-                   PrintVerilog(core, Header("The core", parameters))});
+                   PrintVerilog(core, Header("The core", parameters, program_title))});
   if (testbench) {
     const VectorFile vectors = ParseVectorFile(VectorText(parameters));
     std::vector<TestbenchChecker> checkers;
@@ -127,28 +132,28 @@ std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const W
     }
     files.push_back({TestbenchPath(design_directory, design_base_name),
                      PrintTestbench(design_base_name, ports, vectors, checkers,
-                                    Header("Testbench", parameters))});
+                                    Header("Testbench", parameters, program_title))});
   }
   return files;
 }
 
 std::vector<DesignFile> MakeVhdlFiles(const RsParameters& parameters, const WizardInfoModel& model,
                                       const std::string& design_directory, const std::string& design_base_name,
-                                      bool testbench) {
+                                      bool testbench, const std::string& program_title) {
   const std::vector<Port> ports = RecordedPorts(model);
   if (auto problem = VhdlNameProblem(design_base_name, ports)) throw std::invalid_argument(*problem);
   const Netlist core = BuildRsCore(design_base_name, parameters, ports);
   const std::vector<std::string> paths = CoreFilePaths(design_directory, design_base_name, ".vhd", testbench);
   std::vector<DesignFile> files;
-  files.push_back({paths[0], PrintVhdl(core, Header("The core", parameters))});
+  files.push_back({paths[0], PrintVhdl(core, Header("The core", parameters, program_title))});
   files.push_back({paths[1], PrintVhdlComponent(design_base_name, ports,
-                                                Header("Component declaration", parameters))});
+                                                Header("Component declaration", parameters, program_title))});
   if (testbench) {
     const VectorFile vectors = ParseVectorFile(VectorText(parameters));
     std::optional<std::vector<std::vector<std::uint64_t>>> codewords;
     if (parameters.Enc_Dec != 1) codewords = DecoderCodewordsSent(vectors, parameters.n);
     files.push_back({paths[2], PrintVhdlTestbench(design_base_name, ports, vectors, codewords,
-                                                  Header("Testbench", parameters))});
+                                                  Header("Testbench", parameters, program_title))});
   }
   return files;
 }
@@ -175,11 +180,14 @@ std::vector<std::string> CoreFilePaths(const std::string& design_directory, cons
 
 std::vector<DesignFile> MakeCoreFiles(const RsParameters& parameters, const WizardInfoModel& model,
                                       const std::string& design_directory, const std::string& design_base_name,
-                                      const std::string& extension, bool testbench) {
+                                      const std::string& extension, bool testbench,
+                                      const std::string& program_title) {
   if (extension == ".v") {
-    return MakeVerilogFiles(parameters, model, design_directory, design_base_name, testbench);
+    return MakeVerilogFiles(parameters, model, design_directory, design_base_name, testbench, program_title);
   }
-  if (extension == ".vhd") return MakeVhdlFiles(parameters, model, design_directory, design_base_name, testbench);
+  if (extension == ".vhd") {
+    return MakeVhdlFiles(parameters, model, design_directory, design_base_name, testbench, program_title);
+  }
   throw std::invalid_argument("the core has no back end for a '" + extension + "' design file");
 }
 
@@ -187,15 +195,8 @@ std::vector<DesignFile> MakeCoreFiles(const RsParameters& parameters, const Wiza
 
 namespace codexel::hdl {
 
-namespace {
-
-// The last line of the header every printed core starts with.
-std::string MadeByLine() { return std::string("Made by ") + kRsProgramTitle + " (codexel-gen --hdl)."; }
-
-}  // namespace
-
-bool IsProgramsCore(std::string_view head) {
-  const std::string made_by = MadeByLine();
+bool IsProgramsCore(std::string_view head, std::string_view program_title) {
+  const std::string made_by = MadeByLine(program_title);
   while (!head.empty()) {
     const std::size_t end = head.find('\n');
     std::string_view line = head.substr(0, end);

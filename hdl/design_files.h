@@ -32,11 +32,13 @@ std::string TestbenchPath(const std::string& design_directory, const std::string
 
 // The design "<directory><base name>.v" and, with `testbench`, its
 // testbench, from the parameters and the ports `model` records (the model
-// the store step has just filled). Throws std::exception when the core
-// cannot be made, or would be named like one of its ports.
+// the store step has just filled); every file's header names
+// `program_title`, the program that made it. Throws std::exception when the
+// core cannot be made, or would be named like one of its ports.
 std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const WizardInfoModel& model,
                                          const std::string& design_directory,
-                                         const std::string& design_base_name, bool testbench);
+                                         const std::string& design_base_name, bool testbench,
+                                         const std::string& program_title);
 
 // The design "<directory><base name>.vhd" (entity and architecture), its
 // component declaration "<base name>.cmp" and, with `testbench`,
@@ -44,7 +46,7 @@ std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const W
 // or its name is not a VHDL one or is a port's, case ignored.
 std::vector<DesignFile> MakeVhdlFiles(const RsParameters& parameters, const WizardInfoModel& model,
                                       const std::string& design_directory, const std::string& design_base_name,
-                                      bool testbench);
+                                      bool testbench, const std::string& program_title);
 
 // Whether the core can be printed for a design path with this extension
 // (".v" and ".vhd").
@@ -63,7 +65,8 @@ std::vector<std::string> CoreFilePaths(const std::string& design_directory, cons
 // without a back end, and what the language's maker throws.
 std::vector<DesignFile> MakeCoreFiles(const RsParameters& parameters, const WizardInfoModel& model,
                                       const std::string& design_directory, const std::string& design_base_name,
-                                      const std::string& extension, bool testbench);
+                                      const std::string& extension, bool testbench,
+                                      const std::string& program_title);
 
 }  // namespace codexel::hdl
 
@@ -73,11 +76,11 @@ namespace codexel::hdl {
 // comment block.
 inline constexpr std::size_t kCoreHeadBytes = 4096;
 
-// Whether `head`, the first bytes of a file, is the start of a core this
-// program printed: its leading comment lines ("//" in Verilog, "--" in
-// VHDL) name the program and "(codexel-gen --hdl)". Any other file at the
-// design path is the user's and is never replaced.
-bool IsProgramsCore(std::string_view head);
+// Whether `head`, the first bytes of a file, is the start of a core the
+// program titled `program_title` printed: its leading comment lines ("//" in
+// Verilog, "--" in VHDL) name that program and "(codexel-gen --hdl)". Any
+// other file at the design path is the user's and is never replaced.
+bool IsProgramsCore(std::string_view head, std::string_view program_title);
 
 // Why the core cannot be printed for the design "<base name><extension>"
 // whatever the variation (the name is no Verilog module or VHDL entity

@@ -151,7 +151,7 @@ bool RsWizardApp::DesignPathHoldsUsersFile() {
   std::string head(hdl::kCoreHeadBytes, '\0');
   in->read(head.data(), static_cast<std::streamsize>(head.size()));
   head.resize(static_cast<std::size_t>(in->gcount()));
-  return !hdl::IsProgramsCore(head);
+  return !hdl::IsProgramsCore(head, kRsProgramTitle);
 }
 
 std::string RsWizardApp::UsersDesignFileText() const {
@@ -171,7 +171,7 @@ std::optional<ExtraFileFailure> RsWizardApp::StageCore() {
   std::vector<hdl::DesignFile> files;
   try {
     files = hdl::MakeCoreFiles(rs_parameters_, model(), host().design_directory, host().design_base_name,
-                               design_extension(), false);
+                               design_extension(), false, kRsProgramTitle);
   } catch (const std::exception& e) {
     return ExtraFileFailure{path,
                             {WriteOutcome::Failure::kWrite, std::string("the core cannot be made: ") + e.what()}};

@@ -6,8 +6,8 @@
 #include <sstream>
 #include <tuple>
 
+#include "app/batch_generator.h"
 #include "host/wizard_info.h"
-#include "rs_engine/batch_generator.h"
 #include "rs_engine/rs_wizard_app.h"
 #include "tests/support/fakes.h"
 #include "tests/support/parameter_sets.h"

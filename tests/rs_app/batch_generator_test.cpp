@@ -1,7 +1,7 @@
 // The batch generator in-process: its command line, the checks of the values
 // with their error lines, and whole runs on files held in memory.
 
-#include "rs_engine/batch_generator.h"
+#include "app/batch_generator.h"
 
 #include <gtest/gtest.h>
 

@@ -15,10 +15,10 @@
 #include <sstream>
 #include <tuple>
 
+#include "app/batch_generator.h"
 #include "hdl/design_files.h"
 #include "host/number_text.h"
 #include "platform/posix_files.h"
-#include "rs_engine/batch_generator.h"
 #include "rs_engine/rs_wizard_app.h"
 #include "rs_pages/rs_page_factory.h"
 #include "tests/support/fakes.h"

@@ -170,10 +170,11 @@ TEST(ProgramsCoreTest, RecognisesTheHeaderOnly) {
       {"module rs;\n// " + made_by + "\n", false},  // past the header
       {"// " + made_by + " and edited\n", false},
       {"// Made by Codexel V1.00.\n", false},
+      {"// Made by Codexel V2.00 (codexel-gen --hdl).\n", false},  // another program's title
       {"", false},
       {"// my own core\nmodule rs; endmodule\n", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(hdl::IsProgramsCore(c.head), c.ours) << c.head;
+  for (const auto& c : cases) EXPECT_EQ(hdl::IsProgramsCore(c.head, kRsProgramTitle), c.ours) << c.head;
 }
 
 struct OfferCase {
@@ -218,7 +219,8 @@ TEST_P(CoreOfferTest, OffersTheCoreAndStagesItBeforeTheWizardInformationFile) {
   if (c.can_turn_on) {
     app_.ApplyModuleNameRule();
     const auto core =
-        hdl::MakeCoreFiles(app_.parameters(), app_.model(), "/w/", base.substr(3), extension, false);
+        hdl::MakeCoreFiles(app_.parameters(), app_.model(), "/w/", base.substr(3), extension, false,
+                           kRsProgramTitle);
     for (const hdl::DesignFile& file : core) EXPECT_EQ(fakes_.files.files[file.path], file.text) << file.path;
   } else if (c.existing) {
     EXPECT_EQ(fakes_.files.files[design], before);

@@ -1,4 +1,4 @@
-#include "rs_engine/batch_generator.h"
+#include "app/batch_generator.h"
 
 #include <algorithm>
 #include <climits>
@@ -195,7 +195,7 @@ class GenWizardApp : public RsWizardApp {
     std::vector<hdl::DesignFile> files;
     try {
       files = hdl::MakeCoreFiles(parameters(), model(), host().design_directory, host().design_base_name,
-                                 design_extension(), options_.testbench);
+                                 design_extension(), options_.testbench, kRsProgramTitle);
     } catch (const std::exception& e) {
       DiscardPendingFiles();
       PrintError(err_, NativeSeparators(design_path()) + ": the core cannot be made in " +
