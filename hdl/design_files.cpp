@@ -1,12 +1,14 @@
 #include "hdl/design_files.h"
 
 #include <cctype>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <stdexcept>
 
-#include "hdl/rs_core.h"
+#include "hdl/axis_wrapper.h"
 #include "hdl/decoder_plan.h"
+#include "hdl/rs_core.h"
 #include "hdl/testbench.h"
 #include "hdl/vector_file.h"
 #include "hdl/verilog.h"
@@ -43,7 +45,9 @@ std::string MadeByLine(std::string_view program_title) {
   return "Made by " + std::string(program_title) + " (codexel-gen --hdl).";
 }
 
-std::string Header(const std::string& what, const RsParameters& p, const std::string& program_title) {
+// `note`, when not empty, is a line of its own before the last.
+std::string Header(const std::string& what, const RsParameters& p, const std::string& program_title,
+                   const std::string& note = "") {
   std::ostringstream s;
   s << what << " of a Reed-Solomon " << (p.Enc_Dec == 1 ? "encoder" : "decoder") << ": m " << p.m
     << ", n " << p.n << ", r " << p.r << ", irrpol " << p.irrpol << ", genstart " << p.genstart << ".\n";
@@ -64,8 +68,15 @@ std::string Header(const std::string& what, const RsParameters& p, const std::st
       << " a clock on " << plan.chien_parallel << (plan.chien_parallel == 1 ? " multiplier" : " multipliers")
       << ".\n";
   }
+  if (!note.empty()) s << note << '\n';
   s << MadeByLine(program_title);
   return s.str();
+}
+
+std::string WrapperHeader(const RsParameters& p, const std::string& core_name, const std::string& extension,
+                          const std::string& program_title) {
+  return Header("The AXI4-Stream wrapper", p, program_title,
+                "It instantiates the core " + core_name + " of " + core_name + extension + " unchanged.");
 }
 
 }  // namespace
@@ -109,9 +120,14 @@ std::string TestbenchPath(const std::string& design_directory, const std::string
   return design_directory + design_base_name + "_tb.v";
 }
 
+std::string AxisWrapperPath(const std::string& design_directory, const std::string& design_base_name,
+                            const std::string& extension) {
+  return design_directory + AxisWrapperName(design_base_name) + extension;
+}
+
 std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const WizardInfoModel& model,
                                          const std::string& design_directory,
-                                         const std::string& design_base_name, bool testbench,
+                                         const std::string& design_base_name, CoreFileSet set,
                                          const std::string& program_title) {
   if (auto problem = VerilogNameProblem(design_base_name)) throw std::invalid_argument(*problem);
   const std::vector<Port> ports = RecordedPorts(model);
@@ -120,11 +136,19 @@ std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const W
       throw std::invalid_argument("'" + design_base_name + "' is the name of one of the core's ports");
     }
   }
-  const Netlist core = BuildRsCore(design_base_name, parameters, ports);
+  if (set.axis) {
+    if (auto problem = AxisWrapperNameProblem(".v", design_base_name)) throw std::invalid_argument(*problem);
+  }
+  const auto core = std::make_shared<const Netlist>(BuildRsCore(design_base_name, parameters, ports));
   std::vector<DesignFile> files;
   files.push_back({design_directory + design_base_name + ".v",
-                   PrintVerilog(core, Header("The core", parameters, program_title))});
-  if (testbench) {
+                   PrintVerilog(*core, Header("The core", parameters, program_title))});
+  if (set.axis) {
+    files.push_back({AxisWrapperPath(design_directory, design_base_name, ".v"),
+                     PrintVerilog(BuildAxisWrapper(parameters, core), WrapperHeader(parameters, design_base_name,
+                                                                                      ".v", program_title))});
+  }
+  if (set.testbench) {
     const VectorFile vectors = ParseVectorFile(VectorText(parameters));
     std::vector<TestbenchChecker> checkers;
     if (parameters.Enc_Dec != 1) {
@@ -139,21 +163,34 @@ std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const W
 
 std::vector<DesignFile> MakeVhdlFiles(const RsParameters& parameters, const WizardInfoModel& model,
                                       const std::string& design_directory, const std::string& design_base_name,
-                                      bool testbench, const std::string& program_title) {
+                                      CoreFileSet set, const std::string& program_title) {
   const std::vector<Port> ports = RecordedPorts(model);
   if (auto problem = VhdlNameProblem(design_base_name, ports)) throw std::invalid_argument(*problem);
-  const Netlist core = BuildRsCore(design_base_name, parameters, ports);
-  const std::vector<std::string> paths = CoreFilePaths(design_directory, design_base_name, ".vhd", testbench);
+  if (set.axis) {
+    if (auto problem = AxisWrapperNameProblem(".vhd", design_base_name)) throw std::invalid_argument(*problem);
+  }
+  const auto core = std::make_shared<const Netlist>(BuildRsCore(design_base_name, parameters, ports));
+  const std::vector<std::string> paths = CoreFilePaths(design_directory, design_base_name, ".vhd", set);
   std::vector<DesignFile> files;
-  files.push_back({paths[0], PrintVhdl(core, Header("The core", parameters, program_title))});
-  files.push_back({paths[1], PrintVhdlComponent(design_base_name, ports,
-                                                Header("Component declaration", parameters, program_title))});
-  if (testbench) {
+  files.push_back({paths[0], PrintVhdl(*core, Header("The core", parameters, program_title))});
+  std::string components =
+      PrintVhdlComponent(design_base_name, ports, Header("Component declaration", parameters, program_title));
+  if (set.axis) {
+    const Netlist wrapper = BuildAxisWrapper(parameters, core);
+    components += "\n" + PrintVhdlComponent(wrapper.module_name(), wrapper.ports(),
+                                            "The AXI4-Stream wrapper " + wrapper.module_name() + ", in " +
+                                                wrapper.module_name() + ".vhd.");
+    files.push_back({paths[1], components});
+    files.push_back({paths[2], PrintVhdl(wrapper, WrapperHeader(parameters, design_base_name, ".vhd", program_title))});
+  } else {
+    files.push_back({paths[1], components});
+  }
+  if (set.testbench) {
     const VectorFile vectors = ParseVectorFile(VectorText(parameters));
     std::optional<std::vector<std::vector<std::uint64_t>>> codewords;
     if (parameters.Enc_Dec != 1) codewords = DecoderCodewordsSent(vectors, parameters.n);
-    files.push_back({paths[2], PrintVhdlTestbench(design_base_name, ports, vectors, codewords,
-                                                  Header("Testbench", parameters, program_title))});
+    files.push_back({paths.back(), PrintVhdlTestbench(design_base_name, ports, vectors, codewords,
+                                                      Header("Testbench", parameters, program_title))});
   }
   return files;
 }
@@ -167,26 +204,26 @@ std::string CoreLanguageName(const std::string& extension) {
 }
 
 std::vector<std::string> CoreFilePaths(const std::string& design_directory, const std::string& design_base_name,
-                                       const std::string& extension, bool testbench) {
+                                       const std::string& extension, CoreFileSet set) {
   std::vector<std::string> paths{design_directory + design_base_name + extension};
-  if (extension == ".vhd") {
-    paths.push_back(design_directory + design_base_name + ".cmp");
-    if (testbench) paths.push_back(design_directory + design_base_name + "_tb.vhd");
-  } else if (testbench) {
-    paths.push_back(TestbenchPath(design_directory, design_base_name));
+  if (extension == ".vhd") paths.push_back(design_directory + design_base_name + ".cmp");
+  if (set.axis) paths.push_back(AxisWrapperPath(design_directory, design_base_name, extension));
+  if (set.testbench) {
+    paths.push_back(extension == ".vhd" ? design_directory + design_base_name + "_tb.vhd"
+                                        : TestbenchPath(design_directory, design_base_name));
   }
   return paths;
 }
 
 std::vector<DesignFile> MakeCoreFiles(const RsParameters& parameters, const WizardInfoModel& model,
                                       const std::string& design_directory, const std::string& design_base_name,
-                                      const std::string& extension, bool testbench,
+                                      const std::string& extension, CoreFileSet set,
                                       const std::string& program_title) {
   if (extension == ".v") {
-    return MakeVerilogFiles(parameters, model, design_directory, design_base_name, testbench, program_title);
+    return MakeVerilogFiles(parameters, model, design_directory, design_base_name, set, program_title);
   }
   if (extension == ".vhd") {
-    return MakeVhdlFiles(parameters, model, design_directory, design_base_name, testbench, program_title);
+    return MakeVhdlFiles(parameters, model, design_directory, design_base_name, set, program_title);
   }
   throw std::invalid_argument("the core has no back end for a '" + extension + "' design file");
 }
@@ -225,6 +262,27 @@ std::optional<std::string> CoreNameProblem(const std::string& extension, const s
   for (const Port& port : ports) {
     if (base_name == port.name) return "'" + base_name + "' is the name of one of the core's ports";
   }
+  return std::nullopt;
+}
+
+std::optional<std::string> AxisWrapperNameProblem(const std::string& extension, const std::string& base_name) {
+  RsParameters decoder;  // a decoder's ports hold the encoder's
+  decoder.Enc_Dec = 0;
+  const std::vector<Port> ports = AxisWrapperPorts(decoder);
+  const bool vhdl = extension == ".vhd";
+  const auto lower = [](std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+  };
+  for (const Port& port : ports) {
+    if (base_name == port.name || (vhdl && lower(base_name) == port.name)) {
+      return "'" + base_name + "' is the name of one of the AXI4-Stream wrapper's ports" +
+             (base_name == port.name ? std::string() : " (" + port.name + "; VHDL ignores case)");
+    }
+  }
+  const std::string wrapper = AxisWrapperName(base_name);
+  if (vhdl) return VhdlNameProblem(wrapper, ports);
+  if (extension == ".v") return VerilogNameProblem(wrapper);
   return std::nullopt;
 }
 

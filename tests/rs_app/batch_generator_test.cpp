@@ -83,6 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"EmptyFileName", {"--throughput", "5", ""}, GenAction::kError,
                   "the design file name is empty" + kSee, ""},
         ParseCase{"NoFile", {"--decoder"}, GenAction::kError, "no design file given" + kSee, ""},
+        ParseCase{"AxisNeedsHdl", {"--axis", "rs.v"}, GenAction::kError, "--axis needs --hdl" + kSee, ""},
         ParseCase{"ListNeedsAFile", {"--list"}, GenAction::kError, "no design file given" + kSee, ""},
         ParseCase{"EditNeedsAFile",
                   {"--edit", "--throughput", "5"},
