@@ -166,12 +166,18 @@ Netlist BuildDecoderWrapper(const RsParameters& p, std::shared_ptr<const Netlist
   const Sig in_pos = nl.Reg("in_pos", BitsFor(n - 1));
   const Sig in_first = nl.EqConst(in_pos, 0);
   const Sig in_last = nl.EqConst(in_pos, static_cast<std::uint64_t>(n - 1));
-  const Sig start = always_ready ? nl.And(in_first, in.valid) : nl.And(nl.And(in_first, in.valid), rdyin);
+  // dsin with a codeword's first symbol, from a register set the clock
+  // before (its value is in_first and the head's valid), so that no wrapper
+  // logic lies on the core's start path; a core that may not be ready also
+  // needs rdyin.
+  const Sig first_valid = nl.Reg("first_valid", 1);
+  const Sig start = always_ready ? first_valid : nl.And(first_valid, rdyin);
   const Sig taken =
       nl.Name(nl.And(step, always_ready ? in.valid : nl.And(in.valid, nl.Or(nl.Not(in_first), rdyin))), "taken");
   nl.Next(in_pos, Advance(nl, in_pos, n - 1, taken));
   ConnectWords(nl, in, word_in, push_in, taken);
   const Sig first_next = nl.Mux(taken, in_last, in_first);
+  nl.Next(first_valid, nl.And(first_next, in.valid_next));
 
   // Output: what the core shows before an edge it takes is captured there.
   const Sig push_out = nl.And(step, outvalid);
@@ -230,16 +236,23 @@ Netlist BuildEncoderWrapper(const RsParameters& p, std::shared_ptr<const Netlist
   const Sig core_reset = nl.Reg("core_reset", 1, 1);  // 1 while the wrapper is reset, a clock later
   nl.Next(core_reset, nl.Zero(1));
   // The core's edges: a start, then n with enable high, the first k taking a
-  // message symbol. `count` is 0 before the start, then 1 to n.
+  // message symbol. `count` is 0 before the start, then 1 to n; which part
+  // comes next is kept in flags of its own, so that no comparison lies on
+  // the next edge's decision.
   const Sig start = nl.Reg("start", 1);
   const Sig enable = nl.Reg("enable", 1);
   const Sig step = nl.Or(start, enable);
   const int cw = BitsFor(n);
   const Sig count = nl.Reg("count", cw);
-  const Sig message = nl.And(nl.Not(nl.EqConst(count, 0)), nl.Lt(count, nl.Const(static_cast<std::uint64_t>(k + 1), cw)));
+  const Sig before_start = nl.Reg("before_start", 1, 1);  // count 0
+  const Sig message = nl.Reg("message", 1);               // count 1 to k
+  const Sig at_k = nl.EqConst(count, static_cast<std::uint64_t>(k));
   const Sig at_end = nl.EqConst(count, static_cast<std::uint64_t>(n));
-  const Sig count_next = nl.Name(nl.Mux(step, nl.Mux(at_end, nl.Zero(cw), nl.AddConst(count, 1)), count), "count_next");
-  nl.Next(count, count_next);
+  nl.Next(count, nl.Mux(at_end, nl.Zero(cw), nl.AddConst(count, 1)), step);
+  const Sig start_next = nl.Mux(step, at_end, before_start);
+  const Sig message_next = nl.Mux(step, nl.Or(before_start, nl.And(message, nl.Not(at_k))), message);
+  nl.Next(before_start, start_next);
+  nl.Next(message, message_next);
   const int core_i = nl.Instantiate("core", core);
 
   // Input: each message symbol with its tlast waits for the core.
@@ -263,9 +276,6 @@ Netlist BuildEncoderWrapper(const RsParameters& p, std::shared_ptr<const Netlist
 
   // The next edge: a start whenever the output has room, a message symbol
   // once it is there, a check symbol whenever the output has room.
-  const Sig start_next = nl.EqConst(count_next, 0);
-  const Sig message_next =
-      nl.And(nl.Not(start_next), nl.Lt(count_next, nl.Const(static_cast<std::uint64_t>(k + 1), cw)));
   const Sig room_next = nl.Not(out.full_next);
   const Sig step_next = nl.And(room_next, nl.Or(nl.Not(message_next), in.valid_next));
   nl.Next(start, nl.And(step_next, start_next));
@@ -281,7 +291,7 @@ Netlist BuildEncoderWrapper(const RsParameters& p, std::shared_ptr<const Netlist
   nl.Output("m_axis_output_tdata", Tdata(nl, nl.Slice(out.head, 0, m)));
   nl.Output("m_axis_output_tlast", nl.Bit(out.head, m));
   nl.Output("m_axis_output_tvalid", out.valid);
-  BuildEvents(nl, taken, nl.EqConst(count, static_cast<std::uint64_t>(k)), nl.Bit(in.head, m));
+  BuildEvents(nl, taken, at_k, nl.Bit(in.head, m));
   nl.Check();
   return std::move(nl);
 }

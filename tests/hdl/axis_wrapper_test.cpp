@@ -744,6 +744,12 @@ TEST_P(AxisWrapperTest, KeepsTheCoresPaceAtFullRate) {
   // decoder whose interval is n every symbol.
   const std::vector<long>& in = run.taken_in();
   const std::size_t per_word = static_cast<std::size_t>(encoder ? c.p.n - c.p.r : c.p.n);
+  // A decoder's first symbol is taken two clocks later than from the core
+  // itself (latency + 1 edges after its last symbol): one in the input
+  // register, one in the output's.
+  if (!encoder) {
+    EXPECT_EQ(first[0] - in[per_word - 1], plan.latency + 3);
+  }
   const bool every_clock = !encoder && plan.interval <= c.p.n;
   if (!encoder && !every_clock) return;
   for (std::size_t i = per_word + 1; i < in.size(); ++i) {
