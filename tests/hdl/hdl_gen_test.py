@@ -339,6 +339,7 @@ class HdlGenTest(unittest.TestCase):
             f.write("kept\n")
         os.mkdir(os.path.join(directory, "taken.v"))  # the design file cannot be written
         os.mkdir(os.path.join(directory, "taken.cmp"))  # nor the component declaration
+        os.mkdir(os.path.join(directory, "sealed_axis.v"))  # nor the wrapper
         with open(os.path.join(directory, "mine.v"), "w") as f:  # a design file of the user's
             f.write("// Made by hand.\nmodule mine;\nendmodule\n")
         with open(os.path.join(directory, "mine.vhd"), "w") as f:
@@ -369,7 +370,8 @@ class HdlGenTest(unittest.TestCase):
                 (["--axis", "rs.v"], "--axis needs --hdl"),
                 (["--hdl", "--axis", "aclk.v"], "'aclk' is the name of one of the AXI4-Stream wrapper's ports"),
                 (["--hdl", "--axis", "Aresetn.vhd"], "(aresetn; VHDL ignores case)"),
-                (["--hdl", "--axis", "yours.v"], "yours_axis.v: not written by codexel-gen --hdl; left as it is")):
+                (["--hdl", "--axis", "yours.v"], "yours_axis.v: not written by codexel-gen --hdl; left as it is"),
+                (["--hdl", "--axis", "sealed.v"], "sealed_axis.v: not written by codexel-gen --hdl; left as it is")):
             status, out, err = gen(args, directory)
             self.assertEqual(status, 1, args)
             self.assertEqual(out, "", args)
