@@ -206,7 +206,8 @@ Netlist BuildDecoderWrapper(const RsParameters& p, std::shared_ptr<const Netlist
   const Sig room_next = nl.And(nl.Not(out.full_next), nl.Or(nl.Not(out_first_next), nl.Not(stat_valid_next)));
   const Sig step_next = nl.And(room_next, nl.Or(in.valid_next, first_next));
   nl.Next(step, step_next);
-  // One register: free after this edge, or taken at the next one.
+  // One register: free after this edge, or taken at the next one; two: not
+  // both full.
   nl.Next(tready, always_ready ? nl.Or(nl.Not(in.valid_next), room_next) : nl.Not(in.full_next));
 
   nl.Connect(core_i, "reset", core_reset);

@@ -5,9 +5,9 @@
 // output from a register.
 //
 // The core's clock enable (a decoder's dsout, an encoder's enable and start)
-// comes from a register decided a clock ahead: the core takes the next edge
-// only when the symbol it needs is there and whatever it may put out at that
-// edge has room. The core's outputs are registers, so what it shows before
+// and a decoder's dsin come from registers decided a clock ahead: the core
+// takes the next edge only when the symbol it needs is there and whatever it
+// may put out at that edge has room. The core's outputs are registers, so what it shows before
 // an edge it takes is captured at that edge; a decoder's next symbol waits in
 // one register (two where the core may not be ready for a codeword's first
 // symbol: then rdyin is known only at the edge itself), and what the core
