@@ -762,6 +762,32 @@ TEST_P(AxisWrapperTest, KeepsTheCoresPaceAtFullRate) {
 INSTANTIATE_TEST_SUITE_P(Codes, AxisWrapperTest, ::testing::ValuesIn(Cases()),
                          [](const auto& info) { return info.param.name; });
 
+// Every core of a table of codes (every m, r from 4 to 50, shortest, middle
+// and full length) gets a wrapper with no path from an input to an output
+// without a register, printed in both languages.
+TEST(AxisWrapperBuildTest, EveryVariantOfEveryCodeIsWrappedWithoutACombinationalPath) {
+  int wrapped = 0;
+  for (int m = 4; m <= 8; ++m) {
+    for (int r : {4, 9, 16, 33, 50}) {
+      for (int n : {std::max(5, r + 1), (r + (1 << m)) / 2, (1 << m) - 1}) {
+        if (r >= n || n >= (1 << m)) continue;
+        for (int variant = 0; variant < 9; ++variant) {
+          RsParameters p = testing::Code(m, n, r, field_polynomials(m)[0]);
+          if (variant < 8) p = testing::AsDecoder(p, {variant & 1, (variant >> 1) & 1, (variant >> 2) & 1});
+          SCOPED_TRACE("m " + std::to_string(m) + " n " + std::to_string(n) + " r " + std::to_string(r) +
+                       " variant " + std::to_string(variant));
+          const Built built = Build(p);
+          EXPECT_TRUE(CombinationalPaths(built.wrapper).empty());
+          EXPECT_NO_THROW(PrintVerilog(built.wrapper));
+          EXPECT_NO_THROW(PrintVhdl(built.wrapper));
+          ++wrapped;
+        }
+      }
+    }
+  }
+  EXPECT_GT(wrapped, 300);
+}
+
 // The DVB decoders at full speed take a symbol every clock, codeword after
 // codeword, through the wrapper.
 TEST(AxisWrapperPaceTest, DvbFullSpeedStreamingDecodersTakeASymbolEveryClock) {
