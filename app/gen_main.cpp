@@ -1,7 +1,7 @@
 // codexel-gen: the RS variation without the pages. The command line and the
-// run live in the core (rs_engine/batch_generator.h); this entry only picks
-// the graphics platform, which measures the symbol's texts, and starts it
-// once the command line has been checked.
+// run live beside it (app/batch_generator.h); this entry only picks the
+// graphics platform, which measures the symbol's texts, and starts it once
+// the command line has been checked.
 
 #include <QGuiApplication>
 #include <QString>
@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/qt_services.h"
-#include "rs_engine/batch_generator.h"
+#include "app/batch_generator.h"
 
 namespace {
 

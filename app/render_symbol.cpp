@@ -15,9 +15,9 @@
 #include <variant>
 #include <vector>
 
+#include "app/batch_generator.h"
 #include "platform/qt_canvas.h"
 #include "platform/qt_services.h"
-#include "rs_engine/batch_generator.h"
 #include "rs_engine/rs_wizard_app.h"
 #include "rs_pages/rs_parameters.h"
 #include "symbol/rs_symbol.h"

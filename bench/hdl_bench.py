@@ -15,7 +15,11 @@ A decoder's row also shows its codeword interval beside c, the cycles per
 codeword the extra files page figures its throughput from (the interval is
 never the longer).
 
-Usage: hdl_bench.py [--gen PATH] [--only LABEL ...] [--keep DIR]
+Then the AXI4-Stream wrappers (codexel-gen --hdl --axis) of the DVB
+standard full-speed streaming decoder and of the DVB encoder: the LUTs and
+flip-flops each adds to its core and the HX8K clock with and without it.
+
+Usage: hdl_bench.py [--gen PATH] [--only LABEL ...] [--keep DIR] [--wrappers-only]
 """
 
 import argparse
@@ -71,17 +75,20 @@ def run(command, cwd):
     return result.stdout + result.stderr
 
 
-def measure(gen, options, directory):
-    """Synthesizes, places and routes one design; returns its figures."""
+def measure(gen, options, directory, top="core"):
+    """Synthesizes, places and routes one design (top "core_axis": the core in
+    its AXI4-Stream wrapper); returns its figures."""
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-    made = subprocess.run([gen] + options + ["--hdl", "--quiet", "core.v"], cwd=directory, env=env,
-                          capture_output=True, text=True)
+    wrapped = top != "core"
+    sources = ["core.v"] + (["core_axis.v"] if wrapped else [])
+    made = subprocess.run([gen] + options + ["--hdl", "--quiet"] + (["--axis"] if wrapped else []) + ["core.v"],
+                          cwd=directory, env=env, capture_output=True, text=True)
     if made.returncode != 0:
         sys.exit(f"codexel-gen {' '.join(options)}: {made.stderr.strip()}")
     with open(os.path.join(directory, "core.v")) as f:
         header = f.read(1000)
     timing = re.search(r"latency (\d+) clocks .*start every (\d+) clocks, within the (\d+) cycles", header)
-    run(["yosys", "-q", "-p", "synth_xilinx -flatten -top core; tee -q -o xilinx.txt stat", "core.v"],
+    run(["yosys", "-q", "-p", f"synth_xilinx -flatten -top {top}; tee -q -o xilinx.txt stat"] + sources,
         directory)
     with open(os.path.join(directory, "xilinx.txt")) as f:
         counts = {name: int(count) for name, count in re.findall(r"^\s+(\w+)\s+(\d+)$", f.read(), re.M)}
@@ -91,9 +98,9 @@ def measure(gen, options, directory):
         "flip-flops (7-series)": sum(c for name, c in counts.items() if name.startswith("FD")),
         "block RAMs (7-series, 18 Kbit)": counts.get("RAMB18E1", 0) + 2 * counts.get("RAMB36E1", 0),
     }
-    run(["yosys", "-q", "-p", "synth_ice40 -top core -json core.json", "core.v"], directory)
+    run(["yosys", "-q", "-p", f"synth_ice40 -top {top} -json core.json"] + sources, directory)
     with open(os.path.join(directory, "core.json")) as f:
-        cells = json.load(f)["modules"]["core"]["cells"].values()
+        cells = json.load(f)["modules"][top]["cells"].values()
     flip_flops = sum(1 for cell in cells if cell["type"].startswith("SB_DFF"))
     ram_blocks = sum(1 for cell in cells if cell["type"].startswith("SB_RAM"))
     luts = sum(1 for cell in cells if cell["type"] == "SB_LUT4")
@@ -127,6 +134,33 @@ def measure(gen, options, directory):
     return figures
 
 
+# The designs whose AXI4-Stream wrapper is measured: what it adds to its core.
+WRAPPED = ["Decoder, DVB, standard streaming full", "Encoder, DVB (m 8, n 204, r 16, irrpol 285)"]
+
+
+def wrapper_table(gen, keep):
+    """Prints, for each design of WRAPPED, what its wrapper adds."""
+    columns = ["LUTs (7-series)", "flip-flops (7-series)", "LUT4 (iCE40)", "flip-flops"]
+    print("\n| AXI4-Stream wrapper of | " + " | ".join(f"+{c}" for c in columns) +
+          " | max clock (MHz), core | max clock (MHz), with wrapper | clock change |")
+    print("|---" * (len(columns) + 4) + "|")
+    for label in WRAPPED:
+        design = next(d for d in DESIGNS if d["label"] == label)
+        figures = {}
+        for top in ("core", "core_axis"):
+            with tempfile.TemporaryDirectory() as scratch:
+                directory = scratch
+                if keep:
+                    directory = os.path.join(keep, re.sub(r"\W+", "_", f"{label} {top}").strip("_"))
+                    os.makedirs(directory, exist_ok=True)
+                figures[top] = measure(gen, design["options"], directory, top)
+        core, wrapped = figures["core"], figures["core_axis"]
+        clocks = [core["max clock (MHz)"], wrapped["max clock (MHz)"]]
+        change = "-" if "-" in clocks else f"{100 * (float(clocks[1]) / float(clocks[0]) - 1):+.1f} %"
+        print(f"| {label} | " + " | ".join(str(wrapped[c] - core[c]) for c in columns) +
+              f" | {clocks[0]} | {clocks[1]} | {change} |", flush=True)
+
+
 def versions():
     def first_line(command):
         result = subprocess.run(command, capture_output=True, text=True)
@@ -140,8 +174,12 @@ def main():
     parser.add_argument("--gen", default=os.path.join(here, "..", "build", "bin", "codexel-gen"))
     parser.add_argument("--only", nargs="*", help="labels (or parts of them) to measure")
     parser.add_argument("--keep", help="a directory to keep each design's files in")
+    parser.add_argument("--wrappers-only", action="store_true", help="only what the AXI4-Stream wrappers add")
     args = parser.parse_args()
     gen = os.path.abspath(args.gen)
+    if args.wrappers_only:
+        wrapper_table(gen, args.keep)
+        return
 
     columns = ["LUTs (7-series)", "flip-flops (7-series)", "block RAMs (7-series, 18 Kbit)",
                "LUT4 (iCE40)", "logic cells", "flip-flops", "RAM blocks", "max clock (MHz)", "latency (clocks)",
@@ -168,6 +206,8 @@ def main():
         clock = figures["max clock (MHz)"]
         figures["Mbit/s at max clock"] = "-" if clock == "-" else round(float(clock) * design["m"] * rate)
         print(f"| {label} | " + " | ".join(str(figures[c]) for c in columns) + " |", flush=True)
+    if not args.only:
+        wrapper_table(gen, args.keep)
     print("\nXilinx 7-series (synth_xilinx -flatten); iCE40 HX8K (ct256); " + "; ".join(versions()))
 
 

@@ -1,10 +1,12 @@
 #include "hdl/design_files.h"
 
 #include <cctype>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <stdexcept>
 
+#include "hdl/axis_wrapper.h"
 #include "hdl/core_figures.h"
 #include "hdl/decoder_plan.h"
 #include "hdl/rs_core.h"
@@ -13,7 +15,6 @@
 #include "hdl/verilog.h"
 #include "hdl/vhdl.h"
 #include "rs_engine/rs_files.h"
-#include "rs_engine/rs_wizard_app.h"
 
 namespace codexel::hdl {
 
@@ -40,7 +41,14 @@ const std::set<std::string>& Keywords() {
 }
 
 
-std::string Header(const std::string& what, const RsParameters& p) {
+// The last line of the header every printed file starts with.
+std::string MadeByLine(std::string_view program_title) {
+  return "Made by " + std::string(program_title) + " (codexel-gen --hdl).";
+}
+
+// `note`, when not empty, is a line of its own before the last.
+std::string Header(const std::string& what, const RsParameters& p, const std::string& program_title,
+                   const std::string& note = "") {
   std::ostringstream s;
   s << what << " of a Reed-Solomon " << (p.Enc_Dec == 1 ? "encoder" : "decoder") << ": m " << p.m
     << ", n " << p.n << ", r " << p.r << ", irrpol " << p.irrpol << ", genstart " << p.genstart << ".\n";
@@ -64,8 +72,15 @@ std::string Header(const std::string& what, const RsParameters& p) {
       << " a clock on " << plan.chien_parallel << (plan.chien_parallel == 1 ? " multiplier" : " multipliers")
       << ".\n";
   }
-  s << "Made by " << kRsProgramTitle << " (codexel-gen --hdl).";
+  if (!note.empty()) s << note << '\n';
+  s << MadeByLine(program_title);
   return s.str();
+}
+
+std::string WrapperHeader(const RsParameters& p, const std::string& core_name, const std::string& extension,
+                          const std::string& program_title) {
+  return Header("The AXI4-Stream wrapper", p, program_title,
+                "It instantiates the core " + core_name + " of " + core_name + extension + " unchanged.");
 }
 
 }  // namespace
@@ -109,9 +124,15 @@ std::string TestbenchPath(const std::string& design_directory, const std::string
   return design_directory + design_base_name + "_tb.v";
 }
 
+std::string AxisWrapperPath(const std::string& design_directory, const std::string& design_base_name,
+                            const std::string& extension) {
+  return design_directory + AxisWrapperName(design_base_name) + extension;
+}
+
 std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const WizardInfoModel& model,
                                          const std::string& design_directory,
-                                         const std::string& design_base_name, bool testbench) {
+                                         const std::string& design_base_name, CoreFileSet set,
+                                         const std::string& program_title) {
   if (auto problem = VerilogNameProblem(design_base_name)) throw std::invalid_argument(*problem);
   const std::vector<Port> ports = RecordedPorts(model);
   for (const Port& port : ports) {
@@ -119,11 +140,19 @@ std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const W
       throw std::invalid_argument("'" + design_base_name + "' is the name of one of the core's ports");
     }
   }
-  const Netlist core = BuildRsCore(design_base_name, parameters, ports);
+  if (set.axis) {
+    if (auto problem = AxisWrapperNameProblem(".v", design_base_name)) throw std::invalid_argument(*problem);
+  }
+  const auto core = std::make_shared<const Netlist>(BuildRsCore(design_base_name, parameters, ports));
   std::vector<DesignFile> files;
   files.push_back({design_directory + design_base_name + ".v",
-                   PrintVerilog(core, Header("The core", parameters))});
-  if (testbench) {
+                   PrintVerilog(*core, Header("The core", parameters, program_title))});
+  if (set.axis) {
+    files.push_back({AxisWrapperPath(design_directory, design_base_name, ".v"),
+                     PrintVerilog(BuildAxisWrapper(parameters, core), WrapperHeader(parameters, design_base_name,
+                                                                                      ".v", program_title))});
+  }
+  if (set.testbench) {
     const VectorFile vectors = ParseVectorFile(VectorText(parameters));
     std::vector<TestbenchChecker> checkers;
     if (parameters.Enc_Dec != 1) {
@@ -131,28 +160,41 @@ std::vector<DesignFile> MakeVerilogFiles(const RsParameters& parameters, const W
     }
     files.push_back({TestbenchPath(design_directory, design_base_name),
                      PrintTestbench(design_base_name, ports, vectors, checkers,
-                                    Header("Testbench", parameters))});
+                                    Header("Testbench", parameters, program_title))});
   }
   return files;
 }
 
 std::vector<DesignFile> MakeVhdlFiles(const RsParameters& parameters, const WizardInfoModel& model,
                                       const std::string& design_directory, const std::string& design_base_name,
-                                      bool testbench) {
+                                      CoreFileSet set, const std::string& program_title) {
   const std::vector<Port> ports = RecordedPorts(model);
   if (auto problem = VhdlNameProblem(design_base_name, ports)) throw std::invalid_argument(*problem);
-  const Netlist core = BuildRsCore(design_base_name, parameters, ports);
-  const std::vector<std::string> paths = CoreFilePaths(design_directory, design_base_name, ".vhd", testbench);
+  if (set.axis) {
+    if (auto problem = AxisWrapperNameProblem(".vhd", design_base_name)) throw std::invalid_argument(*problem);
+  }
+  const auto core = std::make_shared<const Netlist>(BuildRsCore(design_base_name, parameters, ports));
+  const std::vector<std::string> paths = CoreFilePaths(design_directory, design_base_name, ".vhd", set);
   std::vector<DesignFile> files;
-  files.push_back({paths[0], PrintVhdl(core, Header("The core", parameters))});
-  files.push_back({paths[1], PrintVhdlComponent(design_base_name, ports,
-                                                Header("Component declaration", parameters))});
-  if (testbench) {
+  files.push_back({paths[0], PrintVhdl(*core, Header("The core", parameters, program_title))});
+  std::string components =
+      PrintVhdlComponent(design_base_name, ports, Header("Component declaration", parameters, program_title));
+  if (set.axis) {
+    const Netlist wrapper = BuildAxisWrapper(parameters, core);
+    components += "\n" + PrintVhdlComponent(wrapper.module_name(), wrapper.ports(),
+                                            "The AXI4-Stream wrapper " + wrapper.module_name() + ", in " +
+                                                wrapper.module_name() + ".vhd.");
+    files.push_back({paths[1], components});
+    files.push_back({paths[2], PrintVhdl(wrapper, WrapperHeader(parameters, design_base_name, ".vhd", program_title))});
+  } else {
+    files.push_back({paths[1], components});
+  }
+  if (set.testbench) {
     const VectorFile vectors = ParseVectorFile(VectorText(parameters));
     std::optional<std::vector<std::vector<std::uint64_t>>> codewords;
     if (parameters.Enc_Dec != 1) codewords = DecoderCodewordsSent(vectors, parameters.n);
-    files.push_back({paths[2], PrintVhdlTestbench(design_base_name, ports, vectors, codewords,
-                                                  Header("Testbench", parameters))});
+    files.push_back({paths.back(), PrintVhdlTestbench(design_base_name, ports, vectors, codewords,
+                                                      Header("Testbench", parameters, program_title))});
   }
   return files;
 }
@@ -166,24 +208,27 @@ std::string CoreLanguageName(const std::string& extension) {
 }
 
 std::vector<std::string> CoreFilePaths(const std::string& design_directory, const std::string& design_base_name,
-                                       const std::string& extension, bool testbench) {
+                                       const std::string& extension, CoreFileSet set) {
   std::vector<std::string> paths{design_directory + design_base_name + extension};
-  if (extension == ".vhd") {
-    paths.push_back(design_directory + design_base_name + ".cmp");
-    if (testbench) paths.push_back(design_directory + design_base_name + "_tb.vhd");
-  } else if (testbench) {
-    paths.push_back(TestbenchPath(design_directory, design_base_name));
+  if (extension == ".vhd") paths.push_back(design_directory + design_base_name + ".cmp");
+  if (set.axis) paths.push_back(AxisWrapperPath(design_directory, design_base_name, extension));
+  if (set.testbench) {
+    paths.push_back(extension == ".vhd" ? design_directory + design_base_name + "_tb.vhd"
+                                        : TestbenchPath(design_directory, design_base_name));
   }
   return paths;
 }
 
 std::vector<DesignFile> MakeCoreFiles(const RsParameters& parameters, const WizardInfoModel& model,
                                       const std::string& design_directory, const std::string& design_base_name,
-                                      const std::string& extension, bool testbench) {
+                                      const std::string& extension, CoreFileSet set,
+                                      const std::string& program_title) {
   if (extension == ".v") {
-    return MakeVerilogFiles(parameters, model, design_directory, design_base_name, testbench);
+    return MakeVerilogFiles(parameters, model, design_directory, design_base_name, set, program_title);
   }
-  if (extension == ".vhd") return MakeVhdlFiles(parameters, model, design_directory, design_base_name, testbench);
+  if (extension == ".vhd") {
+    return MakeVhdlFiles(parameters, model, design_directory, design_base_name, set, program_title);
+  }
   throw std::invalid_argument("the core has no back end for a '" + extension + "' design file");
 }
 
@@ -191,15 +236,8 @@ std::vector<DesignFile> MakeCoreFiles(const RsParameters& parameters, const Wiza
 
 namespace codexel::hdl {
 
-namespace {
-
-// The last line of the header every printed core starts with.
-std::string MadeByLine() { return std::string("Made by ") + kRsProgramTitle + " (codexel-gen --hdl)."; }
-
-}  // namespace
-
-bool IsProgramsCore(std::string_view head) {
-  const std::string made_by = MadeByLine();
+bool IsProgramsCore(std::string_view head, std::string_view program_title) {
+  const std::string made_by = MadeByLine(program_title);
   while (!head.empty()) {
     const std::size_t end = head.find('\n');
     std::string_view line = head.substr(0, end);
@@ -228,6 +266,27 @@ std::optional<std::string> CoreNameProblem(const std::string& extension, const s
   for (const Port& port : ports) {
     if (base_name == port.name) return "'" + base_name + "' is the name of one of the core's ports";
   }
+  return std::nullopt;
+}
+
+std::optional<std::string> AxisWrapperNameProblem(const std::string& extension, const std::string& base_name) {
+  RsParameters decoder;  // a decoder's ports hold the encoder's
+  decoder.Enc_Dec = 0;
+  const std::vector<Port> ports = AxisWrapperPorts(decoder);
+  const bool vhdl = extension == ".vhd";
+  const auto lower = [](std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+  };
+  for (const Port& port : ports) {
+    if (base_name == port.name || (vhdl && lower(base_name) == port.name)) {
+      return "'" + base_name + "' is the name of one of the AXI4-Stream wrapper's ports" +
+             (base_name == port.name ? std::string() : " (" + port.name + "; VHDL ignores case)");
+    }
+  }
+  const std::string wrapper = AxisWrapperName(base_name);
+  if (vhdl) return VhdlNameProblem(wrapper, ports);
+  if (extension == ".v") return VerilogNameProblem(wrapper);
   return std::nullopt;
 }
 

@@ -296,6 +296,53 @@ Sig Netlist::Name(Sig value, const std::string& name) {
   return copy;
 }
 
+int Netlist::Instantiate(const std::string& label, std::shared_ptr<const Netlist> module) {
+  if (!module) throw std::logic_error("netlist: instance " + label + " of no module");
+  module->Check();
+  const auto paths = CombinationalPaths(*module);
+  if (!paths.empty()) {
+    throw std::logic_error("netlist: " + module->module_name() + " has a path from " + paths.front().first +
+                           " to " + paths.front().second + " without a register");
+  }
+  const int instance = static_cast<int>(instances_.size());
+  const auto& ports = module->ports();
+  hdl::Instance placed{label, module, std::vector<int>(ports.size(), -1), std::vector<int>(ports.size(), -1)};
+  for (std::size_t p = 0; p < ports.size(); ++p) {
+    if (!ports[p].output) continue;
+    placed.outputs[p] = Make(Node{Op::kInstanceOutput, ports[p].bits(), {}, p, instance, label + "_" + ports[p].name,
+                                  true})
+                            .id;
+  }
+  instances_.push_back(std::move(placed));
+  return instance;
+}
+
+void Netlist::Connect(int instance, const std::string& input, Sig value) {
+  hdl::Instance& placed = instances_.at(static_cast<std::size_t>(instance));
+  const auto& ports = placed.module->ports();
+  for (std::size_t p = 0; p < ports.size(); ++p) {
+    if (ports[p].output || ports[p].name != input) continue;
+    if (ports[p].node == placed.module->clock()) {
+      throw std::logic_error("netlist: the clock of " + placed.label + " is the netlist's own");
+    }
+    if (At(value).width != ports[p].bits() || placed.inputs[p] >= 0) {
+      throw std::logic_error("netlist: bad connection of " + placed.label + "." + input);
+    }
+    placed.inputs[p] = value.id;
+    return;
+  }
+  throw std::logic_error("netlist: " + placed.label + " has no input " + input);
+}
+
+Sig Netlist::InstanceOutput(int instance, const std::string& output) const {
+  const hdl::Instance& placed = instances_.at(static_cast<std::size_t>(instance));
+  const auto& ports = placed.module->ports();
+  for (std::size_t p = 0; p < ports.size(); ++p) {
+    if (ports[p].output && ports[p].name == output) return Sig{placed.outputs[p], ports[p].bits()};
+  }
+  throw std::logic_error("netlist: " + placed.label + " has no output " + output);
+}
+
 void Netlist::Check() const {
   for (std::size_t i = 0; i < nodes_.size(); ++i) {
     if (nodes_[i].op == Op::kReg && reg_next_[i].next < 0) {
@@ -315,6 +362,14 @@ void Netlist::Check() const {
   }
   for (const Port& port : ports_) {
     if (port.node < 0) throw std::logic_error("netlist: output " + port.name + " shows nothing");
+  }
+  for (const hdl::Instance& placed : instances_) {
+    const auto& ports = placed.module->ports();
+    for (std::size_t p = 0; p < ports.size(); ++p) {
+      if (!ports[p].output && ports[p].node != placed.module->clock() && placed.inputs[p] < 0) {
+        throw std::logic_error("netlist: input " + ports[p].name + " of " + placed.label + " is open");
+      }
+    }
   }
   if (clock_ < 0) throw std::logic_error("netlist: no clock");
 }
@@ -339,6 +394,12 @@ Liveness FindLive(const Netlist& netlist) {
   const std::uint64_t all = ~std::uint64_t{0};
   for (const Port& port : netlist.ports()) {
     if (port.output) use(port.node, all);
+  }
+  // An instance is always printed whole: whatever drives it, and each of its
+  // outputs (the bits nothing reads gathered as unused).
+  for (const hdl::Instance& placed : netlist.instances()) {
+    for (int input : placed.inputs) use(input, all);
+    for (int output : placed.outputs) use(output, 0);
   }
   bool state = false;
   while (!work.empty()) {
@@ -372,6 +433,29 @@ Liveness FindLive(const Netlist& netlist) {
     }
   }
   return live;
+}
+
+std::vector<std::pair<std::string, std::string>> CombinationalPaths(const Netlist& netlist) {
+  const auto& nodes = netlist.nodes();
+  std::vector<std::pair<std::string, std::string>> paths;
+  for (const Port& out : netlist.ports()) {
+    if (!out.output) continue;
+    std::vector<bool> seen(nodes.size(), false);
+    std::vector<int> work{out.node};
+    while (!work.empty()) {
+      const int id = work.back();
+      work.pop_back();
+      if (id < 0 || seen[static_cast<std::size_t>(id)]) continue;
+      seen[static_cast<std::size_t>(id)] = true;
+      const Node& node = nodes[static_cast<std::size_t>(id)];
+      if (node.op == Op::kInput) {
+        paths.emplace_back(netlist.ports()[static_cast<std::size_t>(node.index)].name, out.name);
+      } else if (node.op != Op::kReg && node.op != Op::kMemRead && node.op != Op::kInstanceOutput) {
+        work.insert(work.end(), node.args.begin(), node.args.end());
+      }
+    }
+  }
+  return paths;
 }
 
 std::string CommentLines(const std::string& text, const std::string& marker) {

@@ -1,9 +1,11 @@
 #pragma once
 // A synchronous netlist: the hardware of a core described once, as
 // registers, memories, GF(2^m) multipliers, XOR and the small logic that
-// steers them, then printed by a back end (Verilog today). One clock, an
+// steers them, then printed by a back end (Verilog or VHDL). One clock, an
 // optional synchronous reset and an optional clock enable act on every
-// register and memory of the netlist.
+// register and memory of the netlist. Another netlist may be instantiated
+// as a sub-module (printed as a module or entity of its own, clocked by the
+// same clock), whose outputs come from its state alone.
 //
 // Nodes are created after the nodes they read, so the creation order is an
 // evaluation order; registers and memory read ports are the only sources
@@ -11,7 +13,9 @@
 // built (create the register, use it, then give it its next value).
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace codexel::hdl {
@@ -43,6 +47,7 @@ enum class Op {
   kGfMulConst,
   kGfMul,
   kRom,
+  kInstanceOutput,
 };
 
 struct Node {
@@ -50,8 +55,10 @@ struct Node {
   int width = 1;
   std::vector<int> args;  // node ids read; kMux: select, if one, if zero
   std::uint64_t value = 0;  // kConst: value; kReg: reset and power-up value;
-                            // kSlice: lowest bit; kGfMulConst: the constant
-  int index = -1;           // kInput: port; kMemRead: memory; kRom: table
+                            // kSlice: lowest bit; kGfMulConst: the constant;
+                            // kInstanceOutput: the sub-module's port
+  int index = -1;           // kInput: port; kMemRead: memory; kRom: table;
+                            // kInstanceOutput: instance
   std::string name;         // ports, registers and named wires
   bool reset = true;        // kReg: false for a data register the reset leaves alone
 };
@@ -81,6 +88,18 @@ struct Port {
   int low = 0;
   int node = -1;  // input: its kInput node; output: the node it shows
   int bits() const { return width == 0 ? 1 : width; }
+};
+
+class Netlist;
+
+// A sub-module placed in a netlist: its clock is the netlist's clock, each
+// other input is driven by a node, and each output shows as a node of its
+// own (kInstanceOutput).
+struct Instance {
+  std::string label;
+  std::shared_ptr<const Netlist> module;
+  std::vector<int> inputs;   // by the module's port: the node driving it; -1 for outputs and the clock
+  std::vector<int> outputs;  // by the module's port: the node showing it; -1 for inputs
 };
 
 // GF(2^m) under a field polynomial, for the multiplier nodes.
@@ -182,18 +201,31 @@ class Netlist {
   // Gives a wire a readable name in the printed design.
   Sig Name(Sig value, const std::string& name);
 
+  // ---- Sub-modules ----
+  // Places `module` here as `label`. Its outputs must come from its state
+  // alone (no combinational path from one of its inputs), so that they may
+  // be used before its inputs are connected; throws std::logic_error when
+  // one does not.
+  int Instantiate(const std::string& label, std::shared_ptr<const Netlist> module);
+  // Drives the instance's input `input` (any input but its clock).
+  void Connect(int instance, const std::string& input, Sig value);
+  // The value the instance shows on its output `output`.
+  Sig InstanceOutput(int instance, const std::string& output) const;
+
   // ---- What a back end reads ----
   const std::vector<Node>& nodes() const { return nodes_; }
   const std::vector<Port>& ports() const { return ports_; }
   const std::vector<hdl::Memory>& memories() const { return memories_; }
   const std::vector<std::vector<std::uint64_t>>& tables() const { return tables_; }
+  const std::vector<hdl::Instance>& instances() const { return instances_; }
   const RegNext& reg_next(int node) const { return reg_next_.at(static_cast<std::size_t>(node)); }
   int clock() const { return clock_; }
   int reset() const { return reset_; }
   int clock_enable() const { return clock_enable_; }
 
-  // Throws std::logic_error when a register has no next value or a port
-  // shows nothing; a finished netlist is always complete.
+  // Throws std::logic_error when a register has no next value, a port
+  // shows nothing or an instance input is left open; a finished netlist is
+  // always complete.
   void Check() const;
 
  private:
@@ -209,6 +241,7 @@ class Netlist {
   std::vector<Port> ports_;
   std::vector<hdl::Memory> memories_;
   std::vector<std::vector<std::uint64_t>> tables_;
+  std::vector<hdl::Instance> instances_;
   int clock_ = -1;
   int reset_ = -1;
   int clock_enable_ = -1;
@@ -217,14 +250,20 @@ class Netlist {
 };
 
 // What a back end prints: the nodes and memories the outputs depend on
-// (the reset and the clock enable with any register or memory), and for
-// each node the bits of it that are read.
+// (the reset and the clock enable with any register or memory), every
+// instance with what drives it and its outputs, and for each node the bits
+// of it that are read.
 struct Liveness {
   std::vector<bool> nodes;
   std::vector<bool> memories;
   std::vector<std::uint64_t> used_bits;
 };
 Liveness FindLive(const Netlist& netlist);
+
+// The pairs (input port, output port) joined by a path without a register,
+// memory or instance on it; none for a netlist whose outputs come from its
+// state alone.
+std::vector<std::pair<std::string, std::string>> CombinationalPaths(const Netlist& netlist);
 
 // `text` as comment lines for a printed file, each led by `marker` ("//" or
 // "--") and a space, an empty line by the marker alone; "" for no text.

@@ -23,7 +23,10 @@ Simulator::Simulator(const Netlist& netlist) : netlist_(netlist) {
     for (std::size_t k = 0; k < mem.init.size(); ++k) memories_.back()[k] = mem.init[k] & Mask(mem.width);
   }
   inputs_.assign(netlist.ports().size(), 0);
+  for (const Instance& placed : netlist.instances()) instances_.push_back(std::make_unique<Simulator>(*placed.module));
 }
+
+Simulator::~Simulator() = default;
 
 int Simulator::PortNode(const std::string& name, bool output) const {
   const auto& ports = netlist_.ports();
@@ -92,6 +95,13 @@ void Simulator::Evaluate() {
         v = arg(0) < table.size() ? table[static_cast<std::size_t>(arg(0))] : 0;
         break;
       }
+      case Op::kInstanceOutput: {
+        // Its state alone decides it, whatever its inputs are now.
+        Simulator& sub = *instances_[static_cast<std::size_t>(node.index)];
+        if (!sub.evaluated_) sub.Evaluate();
+        v = sub.Value(sub.netlist_.ports()[static_cast<std::size_t>(node.value)].node);
+        break;
+      }
     }
     values_[i] = v & Mask(node.width);
   }
@@ -101,6 +111,16 @@ void Simulator::Evaluate() {
 void Simulator::Step() {
   if (!evaluated_) Evaluate();
   const auto& nodes = netlist_.nodes();
+  // Each instance takes this edge with the inputs its connections show now.
+  for (std::size_t k = 0; k < instances_.size(); ++k) {
+    Simulator& sub = *instances_[k];
+    const std::vector<int>& inputs = netlist_.instances()[k].inputs;
+    for (std::size_t p = 0; p < inputs.size(); ++p) {
+      if (inputs[p] >= 0) sub.inputs_[p] = Value(inputs[p]);
+    }
+    sub.evaluated_ = false;
+    sub.Step();
+  }
   const bool reset = netlist_.reset() >= 0 && Value(netlist_.reset());
   const bool enabled = netlist_.clock_enable() < 0 || Value(netlist_.clock_enable());
   if (enabled) {

@@ -4,6 +4,7 @@
 // a simulator sees the printed design.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,12 @@ namespace codexel::hdl {
 
 class Simulator {
  public:
-  // Power-up state: registers at their initial values, memories zero.
+  // Power-up state: registers at their initial values, memories zero; each
+  // instance a simulator of its own, stepped with this one.
   explicit Simulator(const Netlist& netlist);
+  ~Simulator();
+  Simulator(const Simulator&) = delete;
+  Simulator& operator=(const Simulator&) = delete;
 
   void Set(const std::string& input, std::uint64_t value);
   // A port's value now: outputs follow the inputs set since the last edge.
@@ -34,6 +39,7 @@ class Simulator {
   std::vector<std::uint64_t> state_;  // registers and memory read ports, by node id
   std::vector<std::vector<std::uint64_t>> memories_;
   std::vector<std::uint64_t> inputs_;  // by port
+  std::vector<std::unique_ptr<Simulator>> instances_;
   bool evaluated_ = false;
 };
 

@@ -62,6 +62,7 @@ class Printer {
     PrintMultiplier(out);
     PrintDeclarations(out);
     PrintAlways(out);
+    PrintInstances(out);
     for (const Port& port : ports) {
       if (port.output) out << "  assign " << port.name << " = " << names_[Idx(port.node)] << ";\n";
     }
@@ -87,6 +88,7 @@ class Printer {
     for (const Port& port : nl_.ports()) taken.insert(port.name);
     // A signal named like its module hides the module's name (linters warn).
     taken.insert(nl_.module_name());
+    for (const Instance& placed : nl_.instances()) taken.insert(placed.module->module_name());
     auto unique = [&](std::string name) {
       std::string candidate = name;
       for (int k = 2; taken.count(candidate); ++k) candidate = name + "_" + std::to_string(k);
@@ -104,6 +106,7 @@ class Printer {
           names_[i] = unique(node.name.empty() ? "w" + std::to_string(i) : "w_" + node.name);
       }
     }
+    for (const Instance& placed : nl_.instances()) labels_.push_back(unique(placed.label));
   }
 
   std::string TableFunction(int table, int address_width) const {
@@ -227,7 +230,8 @@ class Printer {
       case Op::kGfMul: return GfMulExpression(node);
       case Op::kRom: return TableFunction(node.index, N(node.args[0]).width) + "(" + Arg(node, 0) + ")";
       case Op::kReg:
-      case Op::kMemRead: break;
+      case Op::kMemRead:
+      case Op::kInstanceOutput: break;
     }
     throw std::logic_error("verilog: no expression for a state node");
   }
@@ -265,7 +269,26 @@ class Printer {
     }
     for (std::size_t i = 0; i < nodes_.size(); ++i) {
       if (!live_[i] || nodes_[i].op == Op::kReg || nodes_[i].op == Op::kMemRead) continue;
-      out << "  wire " << Range(nodes_[i].width) << ' ' << names_[i] << " = " << Expression(i) << ";\n";
+      out << "  wire " << Range(nodes_[i].width) << ' ' << names_[i];
+      // An instance's output is driven by the instance.
+      if (nodes_[i].op != Op::kInstanceOutput) out << " = " << Expression(i);
+      out << ";\n";
+    }
+  }
+
+  void PrintInstances(std::ostream& out) const {
+    const std::string clock = nl_.ports()[Idx(N(nl_.clock()).index)].name;
+    const auto& instances = nl_.instances();
+    for (std::size_t k = 0; k < instances.size(); ++k) {
+      const Instance& placed = instances[k];
+      const auto& ports = placed.module->ports();
+      out << "\n  " << placed.module->module_name() << ' ' << labels_[k] << " (\n";
+      for (std::size_t p = 0; p < ports.size(); ++p) {
+        const int node = ports[p].output ? placed.outputs[p] : placed.inputs[p];
+        out << "    ." << ports[p].name << '(' << (node < 0 ? clock : names_[Idx(node)]) << ')'
+            << (p + 1 < ports.size() ? ",\n" : "\n");
+      }
+      out << "  );\n";
     }
   }
 
@@ -354,6 +377,7 @@ class Printer {
   std::vector<std::uint64_t> used_;
   std::vector<bool> mem_live_;
   std::vector<std::string> names_;
+  std::vector<std::string> labels_;  // by instance
 };
 
 }  // namespace

@@ -145,6 +145,7 @@ class Printer {
     out << "begin\n";
     PrintWires(out);
     PrintProcesses(out);
+    PrintInstances(out);
     out << '\n';
     for (const Port& port : nl_.ports()) {
       if (!port.output) continue;
@@ -182,6 +183,7 @@ class Printer {
     for (const std::string& used : UsedNames()) taken_.insert(used);
     taken_.insert(Lower(nl_.module_name()));
     for (const Port& port : nl_.ports()) taken_.insert(Lower(port.name));
+    for (const Instance& placed : nl_.instances()) taken_.insert(Lower(placed.module->module_name()));
     names_.assign(nodes_.size(), "");
     for (std::size_t i = 0; i < nodes_.size(); ++i) {
       if (!live_[i]) continue;
@@ -208,6 +210,19 @@ class Printer {
       const std::string name = Unique("table" + std::to_string(key[0]) + "_a" + std::to_string(key[1]) +
                                       (key[2] == nl_.m() ? "" : "_w" + std::to_string(key[2])));
       table_names_[key] = {name, Unique(name + "_t")};
+    }
+    // An instance's label, and a signal of the port's own type for each of
+    // its ports but the clock (VHDL-93 maps no expression onto a port).
+    const auto& instances = nl_.instances();
+    labels_.assign(instances.size(), "");
+    port_signals_.assign(instances.size(), {});
+    for (std::size_t k = 0; k < instances.size(); ++k) {
+      const Instance& placed = instances[k];
+      labels_[k] = Unique(placed.label);
+      for (const Port& port : placed.module->ports()) {
+        const bool clock = port.node == placed.module->clock();
+        port_signals_[k].push_back(clock ? "" : Unique("p_" + placed.label + "_" + port.name));
+      }
     }
   }
 
@@ -283,6 +298,14 @@ class Printer {
         out << "  signal " << names_[i] << " : " << Vector(node.width) << " := (others => '0');\n";
       }
     }
+    const auto& instances = nl_.instances();
+    for (std::size_t k = 0; k < instances.size(); ++k) {
+      const auto& ports = instances[k].module->ports();
+      for (std::size_t p = 0; p < ports.size(); ++p) {
+        if (port_signals_[k][p].empty()) continue;
+        out << "  signal " << port_signals_[k][p] << " : " << PortType(ports[p]) << ";\n";
+      }
+    }
   }
 
   // The combinational nodes, one concurrent statement each (a few for a
@@ -298,6 +321,16 @@ class Printer {
         case Op::kConst:
         case Op::kReg:
         case Op::kMemRead: break;
+        case Op::kInstanceOutput: {
+          const Port& port = nl_.instances()[Idx(node.index)].module->ports()[Idx(static_cast<int>(node.value))];
+          const std::string& from = port_signals_[Idx(node.index)][node.value];
+          if (port.width == 0) {
+            out << "  " << x << "(0) <= " << from << ";\n";
+          } else {
+            out << lhs << "unsigned(" << from << ");\n";
+          }
+          break;
+        }
         case Op::kInput: {
           const Port& port = nl_.ports()[Idx(node.index)];
           if (port.width == 0) {
@@ -471,6 +504,26 @@ class Printer {
     }
   }
 
+  void PrintInstances(std::ostream& out) const {
+    const auto& instances = nl_.instances();
+    for (std::size_t k = 0; k < instances.size(); ++k) {
+      const Instance& placed = instances[k];
+      const auto& ports = placed.module->ports();
+      out << '\n';
+      for (std::size_t p = 0; p < ports.size(); ++p) {
+        if (ports[p].output || port_signals_[k][p].empty()) continue;
+        const std::string& v = names_[Idx(placed.inputs[p])];
+        out << "  " << port_signals_[k][p] << " <= "
+            << (ports[p].width == 0 ? v + "(0)" : "std_logic_vector(" + v + ")") << ";\n";
+      }
+      out << "  " << labels_[k] << " : entity work." << placed.module->module_name() << "\n    port map (\n";
+      for (std::size_t p = 0; p < ports.size(); ++p) {
+        out << "      " << ports[p].name << " => " << (port_signals_[k][p].empty() ? clock_ : port_signals_[k][p])
+            << (p + 1 < ports.size() ? ",\n" : ");\n");
+      }
+    }
+  }
+
   const Netlist& nl_;
   const std::vector<Node>& nodes_;
   std::string clock_;
@@ -481,6 +534,8 @@ class Printer {
   using TableKey = std::array<int, 3>;  // table, address width, word width
   std::map<TableKey, std::pair<std::string, std::string>> table_names_;  // constant, its type
   std::set<std::string> taken_;
+  std::vector<std::string> labels_;                     // by instance
+  std::vector<std::vector<std::string>> port_signals_;  // by instance and port; "" for the clock
 };
 
 }  // namespace

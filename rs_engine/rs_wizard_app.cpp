@@ -83,6 +83,9 @@ bool RsWizardApp::Begin() {
   // A new variation or an edited one alike: the core is written unless a
   // file of the user's stands in its place.
   write_core_ = started && core_offer() == CoreOffer::kOffered && !DesignPathHoldsUsersFile();
+  // An edited variation keeps a wrapper this program wrote beside it.
+  write_axis_ = write_core_ && !new_file() && axis_offered() && services().files.Exists(AxisPath()) &&
+                !AxisPathHoldsUsersFile();
   return started;
 }
 
@@ -100,19 +103,20 @@ void RsWizardApp::StorePagesIntoModel() {
 }
 
 void RsWizardApp::ReportExtraFileFailure(const ExtraFileFailure& failure) {
-  if (write_core_ && failure.path == CorePath() && !failure.outcome.reason.empty()) {
+  const bool wrapper = write_axis_ && failure.path == AxisPath();
+  if (write_core_ && (failure.path == CorePath() || wrapper) && !failure.outcome.reason.empty()) {
     // The core's own reason: a file of the user's, or a core that cannot be made.
     services().messages.Show(kExtraFileErrorTitle,
-                             "The core was not written to " + NativeSeparators(failure.path) + ": " +
-                                 failure.outcome.reason + "\nNo file was changed.\n\nPress OK to Exit");
+                             std::string(wrapper ? "The AXI4-Stream wrapper" : "The core") + " was not written to " +
+                                 NativeSeparators(failure.path) + ": " + failure.outcome.reason +
+                                 "\nNo file was changed.\n\nPress OK to Exit");
     services().process.Exit(1);
   }
   ExitOnExtraFileFailure(failure, services().messages, services().process);
 }
 
 std::string RsWizardApp::CorePath() const {
-  return hdl::CoreFilePaths(host().design_directory, host().design_base_name, design_extension(), false)
-      .front();
+  return hdl::CoreFilePaths(host().design_directory, host().design_base_name, design_extension(), {}).front();
 }
 
 CoreOffer RsWizardApp::core_offer() const {
@@ -140,18 +144,20 @@ std::string RsWizardApp::CoreOfferText() const {
 bool RsWizardApp::set_write_core(bool on) {
   if (on && (core_offer() != CoreOffer::kOffered || DesignPathHoldsUsersFile())) return false;
   write_core_ = on;
+  if (!on) write_axis_ = false;
   return true;
 }
 
-bool RsWizardApp::DesignPathHoldsUsersFile() {
-  const std::string path = CorePath();
+bool RsWizardApp::DesignPathHoldsUsersFile() { return HoldsUsersFile(CorePath()); }
+
+bool RsWizardApp::HoldsUsersFile(const std::string& path) {
   if (!services().files.Exists(path)) return false;
   std::unique_ptr<std::istream> in = services().files.OpenForReading(path);
   if (!in) return true;  // a directory, pipe or unreadable file is no core of ours
   std::string head(hdl::kCoreHeadBytes, '\0');
   in->read(head.data(), static_cast<std::streamsize>(head.size()));
   head.resize(static_cast<std::size_t>(in->gcount()));
-  return !hdl::IsProgramsCore(head);
+  return !hdl::IsProgramsCore(head, kRsProgramTitle);
 }
 
 std::string RsWizardApp::UsersDesignFileText() const {
@@ -159,19 +165,51 @@ std::string RsWizardApp::UsersDesignFileText() const {
          ". It is left as it is: the core is not written.";
 }
 
+bool RsWizardApp::axis_offered() const {
+  return write_core_ && core_offer() == CoreOffer::kOffered &&
+         !hdl::AxisWrapperNameProblem(design_extension(), host().design_base_name);
+}
+
+std::string RsWizardApp::AxisOfferText() const {
+  if (axis_offered()) return "Finish also writes an AXI4-Stream wrapper of the core as " + NativeSeparators(AxisPath());
+  if (!write_core_) return "The AXI4-Stream wrapper is written only with the core";
+  return "The AXI4-Stream wrapper cannot be written: " +
+         hdl::AxisWrapperNameProblem(design_extension(), host().design_base_name).value_or("");
+}
+
+bool RsWizardApp::set_write_axis(bool on) {
+  if (on && (!axis_offered() || AxisPathHoldsUsersFile())) return false;
+  write_axis_ = on;
+  return true;
+}
+
+std::string RsWizardApp::AxisPath() const {
+  return hdl::AxisWrapperPath(host().design_directory, host().design_base_name, design_extension());
+}
+
+bool RsWizardApp::AxisPathHoldsUsersFile() { return HoldsUsersFile(AxisPath()); }
+
+std::string RsWizardApp::UsersAxisFileText() const {
+  return "The file " + NativeSeparators(AxisPath()) + " was not written by " + kRsProgramTitle +
+         ". It is left as it is: the AXI4-Stream wrapper is not written.";
+}
+
 std::optional<ExtraFileFailure> RsWizardApp::StageCore() {
   if (!write_core_ || core_offer() != CoreOffer::kOffered) return std::nullopt;
-  const std::string path = CorePath();
-  // A file of the user's may have appeared since the box was set.
-  if (DesignPathHoldsUsersFile()) {
-    const std::string reason =
-        std::string("a file ") + kRsProgramTitle + " did not write stands there and is left as it is";
-    return ExtraFileFailure{path, {WriteOutcome::Failure::kOpen, reason}};
+  const bool axis = write_axis_ && axis_offered();
+  // A file of the user's may have appeared since the boxes were set.
+  for (const std::string& path : axis ? std::vector{CorePath(), AxisPath()} : std::vector{CorePath()}) {
+    if (HoldsUsersFile(path)) {
+      const std::string reason =
+          std::string("a file ") + kRsProgramTitle + " did not write stands there and is left as it is";
+      return ExtraFileFailure{path, {WriteOutcome::Failure::kOpen, reason}};
+    }
   }
+  const std::string path = CorePath();
   std::vector<hdl::DesignFile> files;
   try {
     files = hdl::MakeCoreFiles(rs_parameters_, model(), host().design_directory, host().design_base_name,
-                               design_extension(), false);
+                               design_extension(), {.testbench = false, .axis = axis}, kRsProgramTitle);
   } catch (const std::exception& e) {
     return ExtraFileFailure{path,
                             {WriteOutcome::Failure::kWrite, std::string("the core cannot be made: ") + e.what()}};

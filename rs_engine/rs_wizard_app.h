@@ -98,8 +98,9 @@ class RsWizardApp : private RsWizardState, public WizardApp {
   // it on when the core is offered and no file of the user's stands at the
   // design path.
   bool write_core() const { return write_core_; }
-  // Turns it off, or on when the core is offered and the file at the design
-  // path is not the user's; false when turning it on was refused.
+  // Turns it off (the wrapper too), or on when the core is offered and the
+  // file at the design path is not the user's; false when turning it on was
+  // refused.
   bool set_write_core(bool on);
   // Whether a file stands at the design path that this program did not
   // write (also one that cannot be read, or no regular file): it is never
@@ -109,6 +110,25 @@ class RsWizardApp : private RsWizardState, public WizardApp {
   std::string CorePath() const;
   // The refusal's text, naming the file.
   std::string UsersDesignFileText() const;
+
+  // ---- The AXI4-Stream wrapper beside the core ----
+  // Offered only while the core is written and the wrapper can be named.
+  bool axis_offered() const;
+  // Why, or why not; the reason's text for the user.
+  std::string AxisOfferText() const;
+  // Whether Finish writes the wrapper too (the extra files page's second
+  // box). In edit mode Begin turns it on when the core is written and the
+  // wrapper beside the design file is this program's.
+  bool write_axis() const { return write_axis_; }
+  // Turns it off, or on while it is offered and no file of the user's
+  // stands at its path; false when turning it on was refused.
+  bool set_write_axis(bool on);
+  // "<directory><base name>_axis<extension>"
+  std::string AxisPath() const;
+  // Whether a file of the user's stands at the wrapper's path.
+  bool AxisPathHoldsUsersFile();
+  // The refusal's text, naming the file.
+  std::string UsersAxisFileText() const;
 
   // The extra files the variation comes with, in the order they are written:
   // the memory file of a decoder, then the vector file when it is wanted.
@@ -120,11 +140,15 @@ class RsWizardApp : private RsWizardState, public WizardApp {
 
  private:
   void StoreDecoderEntries(RsEngine& engine);
-  // Stages the core as the design file when write_core() is on.
+  // Stages the core as the design file when write_core() is on, and its
+  // wrapper when write_axis() is too.
   std::optional<ExtraFileFailure> StageCore();
+  // Whether a file stands at `path` that this program did not write.
+  bool HoldsUsersFile(const std::string& path);
 
   RsPageFactory* rs_page_factory_;
   bool write_core_ = false;
+  bool write_axis_ = false;
 };
 
 }  // namespace codexel

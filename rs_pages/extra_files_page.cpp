@@ -38,6 +38,13 @@ void ExtraFilesPage::CreateControls(QDialog& page) {
     }
     Refresh();
   });
+  QObject::connect(ui_->writeAxisBox, &QCheckBox::toggled, &page, [this](bool marked) {
+    if (refreshing_) return;
+    if (!rs_app().set_write_axis(marked) && rs_app().axis_offered()) {
+      rs_app().ShowMessage(rs_app().UsersAxisFileText());
+    }
+    Refresh();
+  });
   const struct {
     QRadioButton* button;
     int megasymbols;
@@ -94,6 +101,11 @@ void ExtraFilesPage::Refresh() {
   ui.writeCoreBox->setChecked(app.write_core());
   ui.writeCoreBox->setToolTip(QString::fromStdString(app.CoreOfferText()));
   ui.writeCoreBox->setAccessibleDescription(ui.writeCoreBox->toolTip());
+  // The wrapper only with the core.
+  ui.writeAxisBox->setEnabled(app.axis_offered());
+  ui.writeAxisBox->setChecked(app.write_axis());
+  ui.writeAxisBox->setToolTip(QString::fromStdString(app.AxisOfferText()));
+  ui.writeAxisBox->setAccessibleDescription(ui.writeAxisBox->toolTip());
   // An encoder's unit buttons keep whatever marks they have.
   ui.megasymbolsButton->setEnabled(view.decoder);
   ui.megabitsButton->setEnabled(view.decoder);

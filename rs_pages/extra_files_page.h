@@ -9,10 +9,12 @@
 //   "extraFilesGroup" "Extra files generated": the check box
 //     "generateVectorFileBox", the read-only fields "vectorFileField" and
 //     "memoryFileField" with their labels "vectorFileLabel", "memoryFileLabel",
-//     and the check box "writeCoreBox" (Finish writes the core as the design
+//     the check box "writeCoreBox" (Finish writes the core as the design
 //     file; its tool tip and accessible description say why it is offered
-//     or not) with the label "coreFiguresLabel" under it (the written core's
-//     figures, its accessible name its text)
+//     or not), under it "writeAxisBox" (the core's AXI4-Stream wrapper
+//     beside it; enabled only while the core box is on) and the label
+//     "coreFiguresLabel" (the written core's figures, its accessible name
+//     its text)
 //   "throughputGroup" "Throughput calculation for decoder": "unitLabel", the
 //     radio buttons "megasymbolsButton" and "megabitsButton", "frequencyLabel"
 //     with the digits-only "frequencyField", "calculateButton" and the

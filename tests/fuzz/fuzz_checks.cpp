@@ -6,8 +6,8 @@
 #include <sstream>
 #include <tuple>
 
+#include "app/batch_generator.h"
 #include "host/wizard_info.h"
-#include "rs_engine/batch_generator.h"
 #include "rs_engine/rs_wizard_app.h"
 #include "tests/support/fakes.h"
 #include "tests/support/parameter_sets.h"
@@ -213,9 +213,11 @@ std::optional<std::string> CheckFilesNamed(const RsParameters& p,
   const auto ends_with = [](const std::string& path, const std::string& end) {
     return path.size() >= end.size() && path.compare(path.size() - end.size(), end.size(), end) == 0;
   };
-  // The core, a VHDL core's component declaration, the testbench.
+  // The core, a VHDL core's component declaration, the wrapper, the testbench.
   const std::size_t hdl_files =
-      options.hdl ? 1u + (ends_with(options.design_path, ".vhd") ? 1u : 0u) + (options.testbench ? 1u : 0u) : 0u;
+      options.hdl ? 1u + (ends_with(options.design_path, ".vhd") ? 1u : 0u) + (options.axis ? 1u : 0u) +
+                        (options.testbench ? 1u : 0u)
+                  : 0u;
   const std::size_t expected =
       (p.Enc_Dec == 0 ? 1u : 0u) + (p.generate_vectorfile ? 1u : 0u) + hdl_files + 1u;
   if (touched.size() != expected || !ends_with(touched.back(), ".cnx") ||
@@ -323,7 +325,8 @@ std::optional<std::string> CheckGenArguments(std::string_view bytes) {
     // cannot name a module or an entity, or a core that cannot be made yet.
     bool hdl_refusal = false;
     for (const char* refusal : {"--hdl writes Verilog or VHDL only", "cannot name a Verilog module",
-                                "cannot name a VHDL entity", "the core cannot be made in"}) {
+                                "cannot name a VHDL entity", "the core cannot be made in",
+                                "one of the AXI4-Stream wrapper's ports"}) {
       hdl_refusal = hdl_refusal || (options.hdl && errors.find(refusal) != std::string::npos);
     }
     if (!hdl_refusal && errors.find("illegal extension in design file name") == std::string::npos &&
@@ -410,6 +413,7 @@ std::vector<Seed> GenArgumentSeeds() {
       {"hdl_testbench", {"--dvb", "--hdl", "--testbench", "/w/rs.v"}},
       {"hdl_refused", {"--hdl", "--decoder", "/w/rs.v"}},
       {"hdl_vhdl", {"--dvb", "--decoder", "--hdl", "--testbench", "/w/rs.vhd"}},
+      {"hdl_axis", {"--decoder", "--streaming", "--hdl", "--axis", "/w/rs.vhd"}},
       {"help", {"--help"}},
       {"version", {"--version"}},
   };

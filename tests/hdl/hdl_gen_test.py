@@ -9,7 +9,10 @@ design that instantiates the core through it; the eight decoders of a table
 of codes, each passing its own vector file in both languages. A core with
 one constant changed must FAIL; --hdl must leave the other files as they are
 without it, and a refusal (also over a design file it did not write) must
-write nothing.
+write nothing. --axis adds the AXI4-Stream wrapper beside the core and
+changes no other file but the component declarations, to which it adds the
+wrapper's; the wrapper passes Verilator and elaborates in GHDL with its core
+and through its component.
 
 With CODEXEL_HDL_SMALLEST_ONLY set (the sanitizer pass), GHDL runs only the
 codes of the smallest field.
@@ -285,16 +288,64 @@ class HdlGenTest(unittest.TestCase):
                 self.assertEqual(gen(["--edit", "--hdl", "--testbench", design], hdl)[0], 0)
                 self.assertEqual(snapshot(hdl), with_hdl)
 
+    def test_axis_adds_the_wrapper_and_changes_nothing_else(self):
+        for m, args, design in ((8, ["--dvb", "--decoder", "--streaming"], "rs.v"),
+                                (5, ["-m", "5", "-n", "20", "-r", "6"], "rs.v"),
+                                (8, ["--dvb", "--decoder", "--erasures", "--half"], "rs.vhd"),
+                                (4, ["-m", "4", "-n", "9", "-r", "4"], "rs.vhd")):
+            base, extension = os.path.splitext(design)
+            wrapper = f"{base}_axis{extension}"
+            with tempfile.TemporaryDirectory() as plain, tempfile.TemporaryDirectory() as axis:
+                self.assertEqual(gen(args + ["--hdl", "--testbench", design], plain)[0], 0)
+                status, out, err = gen(args + ["--hdl", "--axis", "--testbench", design], axis)
+                self.assertEqual(status, 0, err)
+                listed = [os.path.basename(line) for line in out.split()]
+                self.assertEqual(listed[listed.index(design):listed.index(wrapper)],
+                                 [design] + ([f"{base}.cmp"] if extension == ".vhd" else []))
+                before, after = snapshot(plain), snapshot(axis)
+                self.assertEqual(sorted(after), sorted(list(before) + [wrapper]))
+                for name, data in before.items():
+                    if name.endswith(".cmp"):  # the wrapper's component after the core's
+                        self.assertTrue(after[name].startswith(data + b"\n"), name)
+                        self.assertIn(f"component {base}_axis\n".encode(), after[name])
+                    else:
+                        self.assertEqual(after[name], data, name)
+                # Its header names the program: edit mode writes the same
+                # again, over the wrapper it wrote.
+                self.assertIn(b"Made by Codexel V1.00 (codexel-gen --hdl).\n", after[wrapper][:1000])
+                self.assertEqual(gen(["--edit", "--hdl", "--axis", "--testbench", design], axis)[0], 0)
+                self.assertEqual(snapshot(axis), after)
+                if extension == ".v":
+                    status, out, err = run(["verilator", "--lint-only", "-Wall", "--top-module", f"{base}_axis",
+                                            design, wrapper], axis)
+                    self.assertEqual((status, out + err), (0, ""))
+                elif ghdl_wanted(m):
+                    with open(os.path.join(axis, f"{base}.cmp")) as f:
+                        component = f.read().split("\n\n")[1]
+                    ports = re.findall(r"^    (\w+) : (?:in|out) (std_logic(?:_vector\(\d+ downto \d+\))?)",
+                                       component, re.M)
+                    with open(os.path.join(axis, "top.vhd"), "w") as f:
+                        f.write(INSTANTIATING_DESIGN.format(
+                            component=component, name=f"{base}_axis",
+                            signals="\n".join(f"  signal s_{port} : {kind};" for port, kind in ports),
+                            connections=", ".join(f"{port} => s_{port}" for port, _ in ports)))
+                    status, out, err = run(["sh", "-c", f"ghdl -a --std=08 {design} {wrapper} top.vhd && "
+                                            "ghdl -e --std=08 top"], axis)
+                    self.assertEqual((status, out.strip() + err.strip()), (0, ""))
+
     def test_refusals_write_nothing(self):
         directory = self.dir.name
         with open(os.path.join(directory, "keep.cnx"), "w") as f:
             f.write("kept\n")
         os.mkdir(os.path.join(directory, "taken.v"))  # the design file cannot be written
         os.mkdir(os.path.join(directory, "taken.cmp"))  # nor the component declaration
+        os.mkdir(os.path.join(directory, "sealed_axis.v"))  # nor the wrapper
         with open(os.path.join(directory, "mine.v"), "w") as f:  # a design file of the user's
             f.write("// Made by hand.\nmodule mine;\nendmodule\n")
         with open(os.path.join(directory, "mine.vhd"), "w") as f:
             f.write("-- Made by hand.\nentity mine is\nend entity mine;\n")
+        with open(os.path.join(directory, "yours_axis.v"), "w") as f:  # a wrapper of the user's
+            f.write("// Made by hand.\nmodule yours_axis;\nendmodule\n")
         before = snapshot(directory)
         for args, message in (
                 (["--hdl", "rs.tdf"], "rs.tdf: --hdl writes Verilog or VHDL only"),
@@ -315,7 +366,12 @@ class HdlGenTest(unittest.TestCase):
                 (["--testbench", "rs.v"], "--testbench needs --hdl"),
                 (["--hdl", "taken.v"], "taken.v: "),
                 (["--hdl", "mine.v"], "mine.v: not written by codexel-gen --hdl; left as it is"),
-                (["--hdl", "mine.vhd"], "mine.vhd: not written by codexel-gen --hdl; left as it is")):
+                (["--hdl", "mine.vhd"], "mine.vhd: not written by codexel-gen --hdl; left as it is"),
+                (["--axis", "rs.v"], "--axis needs --hdl"),
+                (["--hdl", "--axis", "aclk.v"], "'aclk' is the name of one of the AXI4-Stream wrapper's ports"),
+                (["--hdl", "--axis", "Aresetn.vhd"], "(aresetn; VHDL ignores case)"),
+                (["--hdl", "--axis", "yours.v"], "yours_axis.v: not written by codexel-gen --hdl; left as it is"),
+                (["--hdl", "--axis", "sealed.v"], "sealed_axis.v: not written by codexel-gen --hdl; left as it is")):
             status, out, err = gen(args, directory)
             self.assertEqual(status, 1, args)
             self.assertEqual(out, "", args)

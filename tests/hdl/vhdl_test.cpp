@@ -2,7 +2,8 @@
 // every operation, reset and data registers, register enables, the clock
 // enable, written memories with and without contents, a read-only table
 // memory, addresses narrower and wider than their memory, widths from 1 to
-// 64, and names that VHDL would read as one (case) or not at all. Random
+// 64, names that VHDL would read as one (case) or not at all, and a
+// sub-module instance with its own reset and clock enable. Random
 // stimulus runs through the netlist's own simulation; GHDL, as VHDL-93 and
 // as VHDL-2008, must show the same outputs at every clock, from power-up on.
 // And the names a design may take.
@@ -10,9 +11,11 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
@@ -26,6 +29,21 @@ namespace codexel::hdl {
 namespace {
 
 namespace fs = std::filesystem;
+
+// A sub-module: an accumulator with its own reset and clock enable, its
+// outputs from registers.
+std::shared_ptr<const Netlist> Accumulator() {
+  auto nl = std::make_shared<Netlist>("Sub_Acc", Field{5, 37});
+  nl->SetClock(nl->Input("clk"));
+  nl->SetReset(nl->Input("clear"));
+  nl->SetClockEnable(nl->Input("en"));
+  const Sig d = nl->Input("d", 5, 1);
+  const Sig sum = nl->Reg("sum", 5, 3);
+  nl->Next(sum, nl->Xor(sum, nl->GfMulConst(d, 7)));
+  nl->Output("q", sum, 5, 1);
+  nl->Output("odd", nl->Bit(sum, 0));
+  return nl;
+}
 
 Netlist EveryOperation() {
   Netlist nl("Every_Op", Field{5, 37});
@@ -84,6 +102,15 @@ Netlist EveryOperation() {
   nl.Output("o_inv", nl.Xor(nl.GfInverseRegistered(a), held), 5, 1);
   nl.Output("o_loaded", nl.MemRead(loaded, nl.Slice(b, 1, 2)), 8, 1);
   nl.Output("o_bits", nl.Concat({toggle, nl.MemRead(bits, nl.Slice(a, 2, 1))}), 2, 1);
+
+  // An instance whose output is used before its inputs are connected, one
+  // of them from that output (through a register of its own).
+  const int acc5 = nl.Instantiate("sub", Accumulator());
+  const Sig q = nl.InstanceOutput(acc5, "q");
+  nl.Output("o_sub", nl.Name(nl.Xor(q, b), "sub_q"), 5, 1);
+  nl.Connect(acc5, "clear", nl.Or(rst, eq));
+  nl.Connect(acc5, "en", nl.Not(sel));
+  nl.Connect(acc5, "d", nl.Xor(a, q));
   return nl;
 }
 
@@ -173,7 +200,7 @@ TEST(VhdlBackEndTest, EveryOperationMatchesTheNetlistAtEveryClockInGhdl) {
   const Netlist nl = EveryOperation();
   const std::string vhdl = PrintVhdl(nl, "every operation");
   // One declaration per name, case ignored, none of them a reserved word.
-  for (const char* name : {"w_Foo : ", "w_foo_2 : ", "w_a_b : ", "w_signal : ", "w_in : ", "r_X : ", "r_x_2 : ",
+  for (const char* name : {"w_Foo : ", "w_foo_2 : ", "w_a_b : ", "w_signal : ", "w_in : ", "r_X : ", "r_x_2 : ", "w_sub_q : ", "w_sub_q_2 : ", "sub : entity work.Sub_Acc",
                            "mem_ram : ", "mem_Ram_2 : ", "constant mem_inverse : "}) {
     EXPECT_NE(vhdl.find(name), std::string::npos) << name << "\n" << vhdl;
   }
@@ -184,6 +211,7 @@ TEST(VhdlBackEndTest, EveryOperationMatchesTheNetlistAtEveryClockInGhdl) {
   ASSERT_NE(mkdtemp(pattern), nullptr);
   const fs::path dir = pattern;
   std::ofstream(dir / "every_op.vhd") << vhdl;
+  std::ofstream(dir / "sub_acc.vhd") << PrintVhdl(*nl.instances().front().module);
   std::ofstream(dir / "replay.vhd") << ReplayBench(nl);
   const std::vector<std::string> lines = Trace(nl, 400);
   {
@@ -192,11 +220,35 @@ TEST(VhdlBackEndTest, EveryOperationMatchesTheNetlistAtEveryClockInGhdl) {
   }
   for (const char* standard : {"--std=93c", "--std=08"}) {
     const std::string s = standard;
-    const std::string log = RunTool(dir, "rm -f *.cf && ghdl -a " + s + " every_op.vhd replay.vhd && ghdl -e " + s +
+    const std::string log = RunTool(dir, "rm -f *.cf && ghdl -a " + s + " sub_acc.vhd every_op.vhd replay.vhd && ghdl -e " + s +
                                          " replay && ghdl -r " + s + " replay");
     EXPECT_EQ(log, "PASS 400\n") << standard;
   }
   fs::remove_all(dir);
+}
+
+// Only a netlist whose outputs come from its state can be a sub-module.
+TEST(VhdlBackEndTest, CombinationalPathsDecideWhatMayBeInstantiated) {
+  const auto every = std::make_shared<const Netlist>(EveryOperation());
+  const auto paths = CombinationalPaths(*every);
+  const auto has = [&](const char* in, const char* out) {
+    return std::find(paths.begin(), paths.end(), std::pair<std::string, std::string>(in, out)) != paths.end();
+  };
+  EXPECT_TRUE(has("a", "o_logic"));
+  EXPECT_TRUE(has("wide", "o_lt64"));
+  EXPECT_FALSE(has("a", "o_data"));  // through a register
+  EXPECT_FALSE(has("a", "o_mem"));   // through a memory's registered read
+  EXPECT_TRUE(has("b", "o_sub"));
+  EXPECT_FALSE(has("a", "o_sub"));   // through the instance
+  EXPECT_TRUE(CombinationalPaths(*Accumulator()).empty());
+  Netlist top("top", Field{5, 37});
+  top.SetClock(top.Input("clk"));
+  EXPECT_THROW(top.Instantiate("every", every), std::logic_error);
+  const int sub = top.Instantiate("sub", Accumulator());
+  EXPECT_THROW(top.Connect(sub, "clk", top.One()), std::logic_error);  // its clock is the netlist's
+  EXPECT_THROW(top.Connect(sub, "d", top.One()), std::logic_error);    // of the wrong width
+  top.Output("q", top.InstanceOutput(sub, "q"), 5, 1);
+  EXPECT_THROW(top.Check(), std::logic_error);  // its inputs open
 }
 
 struct NameCase {

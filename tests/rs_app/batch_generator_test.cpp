@@ -1,7 +1,7 @@
 // The batch generator in-process: its command line, the checks of the values
 // with their error lines, and whole runs on files held in memory.
 
-#include "rs_engine/batch_generator.h"
+#include "app/batch_generator.h"
 
 #include <gtest/gtest.h>
 
@@ -83,6 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"EmptyFileName", {"--throughput", "5", ""}, GenAction::kError,
                   "the design file name is empty" + kSee, ""},
         ParseCase{"NoFile", {"--decoder"}, GenAction::kError, "no design file given" + kSee, ""},
+        ParseCase{"AxisNeedsHdl", {"--axis", "rs.v"}, GenAction::kError, "--axis needs --hdl" + kSee, ""},
         ParseCase{"ListNeedsAFile", {"--list"}, GenAction::kError, "no design file given" + kSee, ""},
         ParseCase{"EditNeedsAFile",
                   {"--edit", "--throughput", "5"},
@@ -444,6 +445,7 @@ struct GenFailureCase {
   const char* path;
   std::map<std::string, bool> MemoryFileSystem::*failure;
   const char* reason;
+  bool axis = false;  // the core and its AXI4-Stream wrapper too, for /w/rs.v
 };
 
 class GenFailureTest : public GeneratorRunTest,
@@ -454,7 +456,7 @@ TEST_P(GenFailureTest, LeavesEveryFileAsItWas) {
   fakes_.files.files["/w/rs.cnx"] = "old";
   fakes_.files.files["/w/rs.vec"] = "old vectors";
   (fakes_.files.*c.failure)[c.path] = true;
-  EXPECT_EQ(Run({"--decoder", "/w/rs.tdf"}), 1);
+  EXPECT_EQ(Run(c.axis ? Args{"--decoder", "--hdl", "--axis", "/w/rs.v"} : Args{"--decoder", "/w/rs.tdf"}), 1);
   EXPECT_EQ(err_.str(), std::string("codexel-gen: ") + c.path + ": " + c.reason + "\n");
   EXPECT_EQ(out_.str(), "");
   EXPECT_EQ(fakes_.files.files, (std::map<std::string, std::string>{
@@ -472,7 +474,11 @@ INSTANTIATE_TEST_SUITE_P(
         GenFailureCase{"WizardFileWrite", "/w/rs.cnx", &MemoryFileSystem::fail_write,
                        "No space left on device"},
         GenFailureCase{"PutInPlace", "/w/rs.vec", &MemoryFileSystem::fail_commit,
-                       "Input/output error"}),
+                       "Input/output error"},
+        GenFailureCase{"WrapperWrite", "/w/rs_axis.v", &MemoryFileSystem::fail_write, "No space left on device",
+                       true},
+        GenFailureCase{"WrapperPutInPlace", "/w/rs_axis.v", &MemoryFileSystem::fail_commit, "Input/output error",
+                       true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(GeneratorRunTest, EditOfAFileWithoutAVariationWarnsAndUsesTheDefaults) {

@@ -100,12 +100,15 @@ class GenProgramTest : public ::testing::Test {
   // given) put in place on the first page as the RS pages would leave it,
   // then Finish.
   int RunWizard(const std::vector<std::string>& args,
-                const std::optional<RsParameters>& chosen = std::nullopt) {
+                const std::optional<RsParameters>& chosen = std::nullopt, bool axis = false) {
     RsWizardApp app(services_, &pages_);
     ModalDriver driver(std::chrono::seconds(10));
     driver.Click("finishButton").Inspect([&](QWidget&) {
       if (chosen) app.parameters() = *chosen;
       app.ApplyModuleNameRule();
+      if (axis) {
+        EXPECT_TRUE(app.set_write_axis(true));
+      }
     });
     const int status = app.Run(args);
     driver.Finish();
@@ -137,6 +140,7 @@ struct SameBytesCase {
   bool symbol;                          // the wizard's -symbol
   std::optional<RsParameters> chosen;  // on the RS pages; none: the defaults
   std::vector<std::string> files;      // what both write
+  bool axis = false;                    // the wrapper's box on
 };
 
 class SameBytesTest : public GenProgramTest, public ::testing::WithParamInterface<SameBytesCase> {};
@@ -146,7 +150,7 @@ TEST_P(SameBytesTest, GeneratorWritesWhatFinishWrites) {
   std::vector<std::string> wizard_args = {"-n"};
   if (c.symbol) wizard_args.push_back("-symbol");
   wizard_args.push_back(WizardDir() + "/" + c.design);
-  ASSERT_EQ(RunWizard(wizard_args, c.chosen), 0);
+  ASSERT_EQ(RunWizard(wizard_args, c.chosen, c.axis), 0);
   const Snapshot wizard = Take(WizardDir());
   ASSERT_EQ(Names(wizard), c.files);
 
@@ -173,6 +177,9 @@ TEST_P(SameBytesTest, GeneratorWritesWhatFinishWrites) {
   }
   for (const std::string& name : c.files) {  // and a VHDL core's component declaration
     if (name.ends_with(".cmp")) printed += GenDir() + "/" + name + "\n";
+  }
+  for (const std::string& name : c.files) {  // and the AXI4-Stream wrapper
+    if (name.find("_axis.") != std::string::npos) printed += GenDir() + "/" + name + "\n";
   }
   for (const std::string& name : c.files) {
     if (name.ends_with(".cnx")) printed += GenDir() + "/" + name + "\n";
@@ -208,6 +215,12 @@ INSTANTIATE_TEST_SUITE_P(
                       {"--dvb", "--decoder", "--erasures", "--streaming", "--hdl"}, false,
                       DvbDecoder({.eras = 1, .discrete = 0}),
                       {"dec.cnx", "dec.v", "dec.vec", "inv_8_285.hex"}},
+        SameBytesCase{"VerilogStreamingDecoderWithWrapper", "dec.v",
+                      {"--dvb", "--decoder", "--streaming", "--hdl", "--axis"}, false,
+                      DvbDecoder({.discrete = 0}),
+                      {"dec.cnx", "dec.v", "dec.vec", "dec_axis.v", "inv_8_285.hex"}, true},
+        SameBytesCase{"VhdlEncoderWithWrapper", "enc.vhd", {"--hdl", "--axis"}, false, std::nullopt,
+                      {"enc.cmp", "enc.cnx", "enc.vec", "enc.vhd", "enc_axis.vhd"}, true},
         SameBytesCase{"SixBitHalfSpeedDecoder", "d6.tdf",
                       {"--decoder", "-m", "6", "--irrpol=115", "-n40", "-r", "9", "--genstart",
                        "7", "--half", "--symbol"},
@@ -221,13 +234,14 @@ struct EditCase {
   const char* name;
   std::string design;
   std::optional<RsParameters> chosen;
+  bool axis = false;  // the wrapper written too
 };
 
 class EditTest : public GenProgramTest, public ::testing::WithParamInterface<EditCase> {};
 
 TEST_P(EditTest, EditWithoutOptionsRewritesTheWizardsFiles) {
   const std::string design = WizardDir() + "/" + GetParam().design;
-  ASSERT_EQ(RunWizard({"-n", design}, GetParam().chosen), 0);
+  ASSERT_EQ(RunWizard({"-n", design}, GetParam().chosen, GetParam().axis), 0);
   const Snapshot wizard = Take(WizardDir());
   // The extra files go, so that they must be written again; the .cnx is
   // replaced by a new file.
@@ -244,6 +258,7 @@ TEST_P(EditTest, EditWithoutOptionsRewritesTheWizardsFiles) {
   // The wizard wrote the core for a Verilog or VHDL design: --hdl writes it again.
   std::vector<std::string> gen_args = {"--edit", "--quiet", design};
   if (design.ends_with(".v") || design.ends_with(".vhd")) gen_args.insert(gen_args.begin(), "--hdl");
+  if (GetParam().axis) gen_args.insert(gen_args.begin(), "--axis");
   const ProcessResult gen = RunGen(gen_args, WizardDir());
   ASSERT_EQ(gen.status, 0) << gen.err;
   EXPECT_EQ(gen.out, "");
@@ -251,6 +266,15 @@ TEST_P(EditTest, EditWithoutOptionsRewritesTheWizardsFiles) {
   struct stat after {};
   ASSERT_EQ(::stat(cnx.c_str(), &after), 0);
   EXPECT_NE(after.st_ino, before.st_ino) << "the .cnx was not written again";
+  if (!GetParam().axis) return;
+  // The wizard's edit mode starts with the wrapper's box on beside a
+  // wrapper of its own, and Finish writes it again.
+  const std::string wrapper = design.substr(0, design.rfind('.')) + "_axis" + design.substr(design.rfind('.'));
+  ASSERT_EQ(::stat(wrapper.c_str(), &before), 0);
+  ASSERT_EQ(RunWizard({design}), 0);
+  EXPECT_EQ(Take(WizardDir()), wizard);
+  ASSERT_EQ(::stat(wrapper.c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino) << "the wrapper was not written again";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -260,7 +284,8 @@ INSTANTIATE_TEST_SUITE_P(
                                DvbDecoder({.eras = 1, .discrete = 0})},
                       EditCase{"HalfSpeedDiscreteVhdl", "core.vhd", DvbDecoder({.full = 0})},
                       EditCase{"VerilogEncoderWithoutVectors", "enc.v",
-                               WithoutVectors(Code(7, 100, 20, 253, 50))}),
+                               WithoutVectors(Code(7, 100, 20, 253, 50))},
+                      EditCase{"VhdlDecoderWithWrapper", "dec.vhd", DvbDecoder({.eras = 1, .full = 0}), true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(GenProgramTest, EditOfADamagedFileLoadsAsTheWizardDoes) {

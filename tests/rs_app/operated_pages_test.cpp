@@ -17,15 +17,16 @@
 #include <sstream>
 #include <tuple>
 
+#include "app/batch_generator.h"
 #include "hdl/design_files.h"
 #include "host/number_text.h"
 #include "platform/posix_files.h"
-#include "rs_engine/batch_generator.h"
 #include "rs_engine/rs_wizard_app.h"
 #include "rs_pages/rs_page_factory.h"
 #include "tests/support/fakes.h"
 #include "tests/support/modal_helper.h"
 #include "tests/support/page_checks.h"
+#include "tests/support/parameter_sets.h"
 #include "tests/support/test_files.h"
 
 namespace codexel {
@@ -369,6 +370,112 @@ INSTANTIATE_TEST_SUITE_P(Cases, CoreBoxTest,
                            return std::string(std::get<0>(info.param).name) + "_" +
                                   std::to_string(std::get<1>(info.param));
                          });
+
+// ---- The AXI4-Stream wrapper beside the core ----
+
+// What stands beside the design before the run.
+enum class Beside { kNothing, kCoreOnly, kOwnWrapper, kUsersWrapper };
+
+struct AxisBoxCase {
+  const char* name;
+  Beside before;     // kCoreOnly and kOwnWrapper: an edited variation codexel-gen made
+  bool core_off;     // the core's box turned off on the page
+  bool starts_on;
+  bool turned_on;    // the wrapper's box operated until it is on (where it can be)
+};
+
+constexpr AxisBoxCase kAxisCases[] = {
+    {"New", Beside::kNothing, false, false, true},
+    {"NewLeftOff", Beside::kNothing, false, false, false},
+    {"CoreTurnedOff", Beside::kNothing, true, false, true},
+    {"EditedWithoutWrapper", Beside::kCoreOnly, false, false, false},
+    {"EditedBesideOwnWrapper", Beside::kOwnWrapper, false, true, true},
+    {"UsersWrapperStays", Beside::kUsersWrapper, false, false, true},
+};
+constexpr const char* kUsersWrapper = "module rs_axis; // mine\nendmodule\n";
+
+class AxisBoxTest : public OperatedPages, public ::testing::WithParamInterface<AxisBoxCase> {
+ protected:
+  int Gen(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int status = RunGenerator(args, [this]() -> TextMetrics& { return metrics_; }, files_, out, err);
+    EXPECT_EQ(status, 0) << err.str();
+    return status;
+  }
+};
+
+TEST_P(AxisBoxTest, OfferedWithTheCoreOnlyAndWrittenExactlyWhenOn) {
+  const AxisBoxCase& c = GetParam();
+  random_.seed(11);
+  QTemporaryDir dir, gen_dir;
+  const std::string design = dir.filePath("rs.v").toStdString();
+  const std::string wrapper = dir.filePath("rs_axis.v").toStdString();
+  const bool edited = c.before == Beside::kCoreOnly || c.before == Beside::kOwnWrapper;
+  const std::vector<std::string> made = {"--dvb", "--decoder", "--streaming", "--hdl"};
+  if (edited) {
+    std::vector<std::string> args = made;
+    if (c.before == Beside::kOwnWrapper) args.push_back("--axis");
+    args.push_back(design);
+    ASSERT_EQ(Gen(args), 0);
+  }
+  if (c.before == Beside::kUsersWrapper) testing::WriteText(wrapper, kUsersWrapper);
+
+  testing::ModalDriver driver(std::chrono::seconds(30));
+  driver.Click("nextButton");
+  driver.Click("nextButton");
+  bool on = false;
+  driver.Click("finishButton").Inspect([&](QWidget& w) {
+    if (!edited) {  // the variation codexel-gen makes below
+      app_.parameters() = testing::DvbDecoder({.discrete = 0});
+      app_.ApplyModuleNameRule();
+    }
+    auto& core = Get<QAbstractButton>(w, "writeCoreBox");
+    auto& box = Get<QAbstractButton>(w, "writeAxisBox");
+    EXPECT_EQ(box.accessibleName(), "Also write an AXI4-Stream wrapper");
+    EXPECT_FALSE(box.toolTip().isEmpty());
+    EXPECT_EQ(box.accessibleDescription(), box.toolTip());
+    ASSERT_TRUE(core.isChecked());
+    EXPECT_TRUE(box.isEnabled());
+    EXPECT_EQ(box.isChecked(), c.starts_on);
+    if (c.core_off) {
+      Operate(w, "writeCoreBox");
+      EXPECT_FALSE(box.isEnabled()) << "only with the core";
+    }
+    for (int step = 0; step < 4 && c.turned_on && !box.isChecked(); ++step) {
+      const std::size_t boxes = boxes_.shown.size();
+      Operate(w, "writeAxisBox");
+      EXPECT_EQ(box.isChecked(), app_.write_axis()) << "step " << step;
+      if (c.before == Beside::kUsersWrapper && box.isEnabled()) {
+        // A refusal names the file; the box stays off.
+        EXPECT_FALSE(box.isChecked());
+        ASSERT_EQ(boxes_.shown.size(), boxes + 1);
+        EXPECT_NE(boxes_.shown.back().text.find(wrapper), std::string::npos) << boxes_.shown.back().text;
+      }
+    }
+    if (!c.turned_on && box.isChecked()) Operate(w, "writeAxisBox");
+    on = box.isChecked();
+    EXPECT_EQ(on, c.turned_on && !c.core_off && c.before != Beside::kUsersWrapper);
+  });
+  ASSERT_EQ(app_.Run(edited ? std::vector<std::string>{design} : std::vector<std::string>{"-n", design}), 0);
+  driver.Finish();
+
+  if (c.before == Beside::kUsersWrapper) {
+    EXPECT_EQ(testing::ReadFile(wrapper), kUsersWrapper);
+  } else {
+    EXPECT_EQ(std::filesystem::exists(wrapper), on || c.before == Beside::kOwnWrapper);
+  }
+  if (on) {  // the bytes codexel-gen --hdl --axis writes
+    const std::string gen_design = gen_dir.filePath("rs.v").toStdString();
+    std::vector<std::string> args = made;
+    args.insert(args.end(), {"--axis", gen_design});
+    ASSERT_EQ(Gen(args), 0);
+    EXPECT_EQ(testing::ReadFile(wrapper), testing::ReadFile(gen_dir.filePath("rs_axis.v").toStdString()));
+    EXPECT_EQ(testing::ReadFile(design), testing::ReadFile(gen_design));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AxisBoxTest, ::testing::ValuesIn(kAxisCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace codexel

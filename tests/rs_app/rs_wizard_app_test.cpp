@@ -7,6 +7,7 @@
 
 #include "hdl/design_files.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "tests/support/fakes.h"
@@ -170,10 +171,11 @@ TEST(ProgramsCoreTest, RecognisesTheHeaderOnly) {
       {"module rs;\n// " + made_by + "\n", false},  // past the header
       {"// " + made_by + " and edited\n", false},
       {"// Made by Codexel V1.00.\n", false},
+      {"// Made by Codexel V2.00 (codexel-gen --hdl).\n", false},  // another program's title
       {"", false},
       {"// my own core\nmodule rs; endmodule\n", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(hdl::IsProgramsCore(c.head), c.ours) << c.head;
+  for (const auto& c : cases) EXPECT_EQ(hdl::IsProgramsCore(c.head, kRsProgramTitle), c.ours) << c.head;
 }
 
 struct OfferCase {
@@ -210,7 +212,7 @@ TEST_P(CoreOfferTest, OffersTheCoreAndStagesItBeforeTheWizardInformationFile) {
   const std::string extension = design.substr(design.rfind('.'));
   std::vector<std::string> written = {"/w/inv_8_285.hex", base + ".vec", base + ".cnx"};
   if (c.can_turn_on) {  // the design, and a VHDL core's component declaration
-    const auto core = hdl::CoreFilePaths("/w/", base.substr(3), extension, false);
+    const auto core = hdl::CoreFilePaths("/w/", base.substr(3), extension, {});
     written.insert(written.end() - 1, core.begin(), core.end());
   }
   EXPECT_EQ(fakes_.files.written, written)
@@ -218,7 +220,8 @@ TEST_P(CoreOfferTest, OffersTheCoreAndStagesItBeforeTheWizardInformationFile) {
   if (c.can_turn_on) {
     app_.ApplyModuleNameRule();
     const auto core =
-        hdl::MakeCoreFiles(app_.parameters(), app_.model(), "/w/", base.substr(3), extension, false);
+        hdl::MakeCoreFiles(app_.parameters(), app_.model(), "/w/", base.substr(3), extension, {},
+                           kRsProgramTitle);
     for (const hdl::DesignFile& file : core) EXPECT_EQ(fakes_.files.files[file.path], file.text) << file.path;
   } else if (c.existing) {
     EXPECT_EQ(fakes_.files.files[design], before);
@@ -255,6 +258,89 @@ TEST_F(RsAppTest, UsersFileAppearingBeforeFinishEndsTheRunWithNothingWritten) {
   EXPECT_NE(fakes_.messages.shown[0].text.find("/w/rs.v"), std::string::npos);
   EXPECT_TRUE(fakes_.files.written.empty());
   EXPECT_EQ(fakes_.files.files, (std::map<std::string, std::string>{{"/w/rs.v", "mine\n"}}));
+}
+
+// ---- The AXI4-Stream wrapper beside the core ----
+
+struct AxisCase {
+  const char* name;
+  const char* path;
+  bool core;            // the core box on
+  const char* wrapper;  // the file at the wrapper's path: none, "own" (printed) or its text
+  bool offered;
+  bool can_turn_on;
+};
+
+class AxisOfferTest : public RsAppTest, public ::testing::WithParamInterface<AxisCase> {};
+
+TEST_P(AxisOfferTest, OnlyWithTheCoreNeverOverAUsersFileAndStagedWithIt) {
+  const AxisCase& c = GetParam();
+  app_.SetDesignPath(c.path);
+  app_.parameters() = DvbDecoder({.discrete = 0});
+  const std::string design = c.path;
+  const std::string base = design.substr(3, design.rfind('.') - 3);
+  const std::string extension = design.substr(design.rfind('.'));
+  const std::string wrapper = "/w/" + base + "_axis" + extension;
+  if (c.wrapper) {
+    fakes_.files.files[wrapper] =
+        std::string(c.wrapper) == "own" ? "// The AXI4-Stream wrapper of ...\n// Made by Codexel V1.00 (codexel-gen --hdl).\n"
+                                        : c.wrapper;
+  }
+  ASSERT_TRUE(app_.set_write_core(c.core));
+  EXPECT_EQ(app_.axis_offered(), c.offered);
+  EXPECT_FALSE(app_.AxisOfferText().empty());
+  EXPECT_EQ(app_.AxisPath(), wrapper);
+  EXPECT_EQ(app_.set_write_axis(true), c.can_turn_on);
+  EXPECT_EQ(app_.write_axis(), c.can_turn_on);
+  const std::string before = c.wrapper ? fakes_.files.files[wrapper] : "";
+  Finish();
+  if (c.can_turn_on) {  // the core, (the component declarations,) the wrapper, before the .cnx
+    const auto core = hdl::CoreFilePaths("/w/", base, extension, {.axis = true});
+    EXPECT_EQ(std::vector<std::string>(fakes_.files.written.end() - 1 - static_cast<long>(core.size()),
+                                       fakes_.files.written.end() - 1),
+              core);
+    app_.ApplyModuleNameRule();
+    for (const hdl::DesignFile& file : hdl::MakeCoreFiles(app_.parameters(), app_.model(), "/w/", base, extension,
+                                                          {.axis = true}, kRsProgramTitle)) {
+      EXPECT_EQ(fakes_.files.files[file.path], file.text) << file.path;
+    }
+  } else {
+    EXPECT_EQ(std::count(fakes_.files.written.begin(), fakes_.files.written.end(), wrapper), 0);
+    if (c.wrapper) {
+      EXPECT_EQ(fakes_.files.files[wrapper], before);
+    }
+  }
+  // Without the core, no wrapper.
+  EXPECT_TRUE(app_.set_write_core(false));
+  EXPECT_FALSE(app_.write_axis());
+  EXPECT_FALSE(app_.axis_offered());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AxisOfferTest,
+    ::testing::Values(AxisCase{"Verilog", "/w/rs.v", true, nullptr, true, true},
+                      AxisCase{"Vhdl", "/w/rs.vhd", true, nullptr, true, true},
+                      AxisCase{"OverOwnWrapper", "/w/rs.v", true, "own", true, true},
+                      AxisCase{"OverUsersFile", "/w/rs.v", true, "module rs_axis; endmodule\n", true, false},
+                      AxisCase{"VhdlOverUsersFile", "/w/rs.vhd", true, "-- mine\n", true, false},
+                      AxisCase{"WithoutTheCore", "/w/rs.v", false, nullptr, false, false},
+                      AxisCase{"CoreNamedLikeAWrapperPort", "/w/aclk.v", true, nullptr, false, false},
+                      AxisCase{"VhdlNamedLikeAWrapperPortInAnotherCase", "/w/Aresetn.vhd", true, nullptr, false,
+                               false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RsAppTest, UsersWrapperAppearingBeforeFinishEndsTheRunWithNothingWritten) {
+  app_.SetDesignPath("/w/rs.v");
+  ASSERT_TRUE(app_.set_write_core(true));
+  ASSERT_TRUE(app_.set_write_axis(true));
+  fakes_.files.files["/w/rs_axis.v"] = "mine\n";
+  EXPECT_THROW(Finish(), ProcessExit);
+  ASSERT_EQ(fakes_.messages.shown.size(), 1u);
+  EXPECT_EQ(fakes_.messages.shown[0].title, "Error");
+  EXPECT_EQ(fakes_.messages.shown[0].text.rfind("The AXI4-Stream wrapper was not written to /w/rs_axis.v: ", 0), 0u)
+      << fakes_.messages.shown[0].text;
+  EXPECT_TRUE(fakes_.files.written.empty());
+  EXPECT_EQ(fakes_.files.files, (std::map<std::string, std::string>{{"/w/rs_axis.v", "mine\n"}}));
 }
 
 TEST_F(RsAppTest, MemoryFileWriteFailureEndsTheRunBeforeTheVectors) {

@@ -70,9 +70,11 @@ TEST_P(ExtraFilesOpeningTest, ShowsTheFileNamesAndEnablesByDevice) {
     EXPECT_EQ(Text(window, "memoryFileField"), c.memory_file);
     EXPECT_EQ(Marked(window, "generateVectorFileBox"), c.vector_file);
     EXPECT_TRUE(Get(window, "generateVectorFileBox").isEnabled());
-    // A ".tdf" design: the core cannot be written.
-    EXPECT_FALSE(Get(window, "writeCoreBox").isEnabled());
-    EXPECT_FALSE(Marked(window, "writeCoreBox"));
+    // A ".tdf" design: the core cannot be written, nor its wrapper.
+    for (const char* box : {"writeCoreBox", "writeAxisBox"}) {
+      EXPECT_FALSE(Get(window, box).isEnabled()) << box;
+      EXPECT_FALSE(Marked(window, box)) << box;
+    }
     EXPECT_EQ(Get(window, "vectorFileLabel").isEnabled(), c.vector_file);
     EXPECT_EQ(Get(window, "vectorFileField").isEnabled(), c.vector_file);
     for (const char* name : kDecoderOnly) {

@@ -1,4 +1,4 @@
-#include "rs_engine/batch_generator.h"
+#include "app/batch_generator.h"
 
 #include <algorithm>
 #include <climits>
@@ -50,7 +50,7 @@ const std::map<std::string, bool GenOptions::*>& Switches() {
       {"--dvb", &GenOptions::dvb},     {"--edit", &GenOptions::edit},
       {"--quiet", &GenOptions::quiet}, {"--list", &GenOptions::list},
       {"--symbol", &GenOptions::symbol}, {"--hdl", &GenOptions::hdl},
-      {"--testbench", &GenOptions::testbench},
+      {"--testbench", &GenOptions::testbench}, {"--axis", &GenOptions::axis},
   };
   return switches;
 }
@@ -186,16 +186,19 @@ class GenWizardApp : public RsWizardApp {
   void StorePagesIntoModel() override {
     RsWizardApp::StorePagesIntoModel();
     if (!options_.hdl) return;
-    if (DesignPathHoldsUsersFile()) {  // never written over
-      DiscardPendingFiles();
-      Report(CorePath(), {WriteOutcome::Failure::kOpen,
-                          std::string("not written by ") + kGenProgramName + " --hdl; left as it is"});
-      throw GenExit{1};
+    // Never written over: the design file, and with --axis the wrapper's.
+    for (const std::string& path : options_.axis ? std::vector{CorePath(), AxisPath()} : std::vector{CorePath()}) {
+      if (path == CorePath() ? DesignPathHoldsUsersFile() : AxisPathHoldsUsersFile()) {
+        DiscardPendingFiles();
+        Report(path, {WriteOutcome::Failure::kOpen,
+                      std::string("not written by ") + kGenProgramName + " --hdl; left as it is"});
+        throw GenExit{1};
+      }
     }
     std::vector<hdl::DesignFile> files;
     try {
       files = hdl::MakeCoreFiles(parameters(), model(), host().design_directory, host().design_base_name,
-                                 design_extension(), options_.testbench);
+                                 design_extension(), FileSet(), kRsProgramTitle);
     } catch (const std::exception& e) {
       DiscardPendingFiles();
       PrintError(err_, NativeSeparators(design_path()) + ": the core cannot be made in " +
@@ -216,8 +219,7 @@ class GenWizardApp : public RsWizardApp {
   // The files --hdl writes, in the order they are staged.
   std::vector<std::string> HdlFilePaths() const {
     if (!options_.hdl) return {};
-    return hdl::CoreFilePaths(host().design_directory, host().design_base_name, design_extension(),
-                              options_.testbench);
+    return hdl::CoreFilePaths(host().design_directory, host().design_base_name, design_extension(), FileSet());
   }
 
  protected:
@@ -234,6 +236,8 @@ class GenWizardApp : public RsWizardApp {
     PrintError(err_, NativeSeparators(path) + ": " +
                          (outcome.reason.empty() ? "cannot be written" : outcome.reason));
   }
+
+  hdl::CoreFileSet FileSet() const { return {.testbench = options_.testbench, .axis = options_.axis}; }
 
   std::ostream& err_;
   const GenOptions& options_;
@@ -274,6 +278,11 @@ std::optional<std::string> CheckDesignPath(const GenOptions& options) {
   }
   if (options.hdl) {
     if (auto problem = hdl::CoreNameProblem(parts.extension, parts.base_name)) {
+      return options.design_path + ": " + *problem;
+    }
+  }
+  if (options.axis) {
+    if (auto problem = hdl::AxisWrapperNameProblem(parts.extension, parts.base_name)) {
       return options.design_path + ": " + *problem;
     }
   }
@@ -429,6 +438,7 @@ GenCommand ParseGenCommandLine(const std::vector<std::string>& args, const GenTo
   const bool needs_design = options.edit || options.list || options.hdl || !options.throughput;
   if (!have_design && needs_design) return Error("no " + tool.operand + " given" + see_help);
   if (options.testbench && !options.hdl) return Error("--testbench needs --hdl" + see_help);
+  if (options.axis && !options.hdl) return Error("--axis needs --hdl" + see_help);
   return command;
 }
 
@@ -573,6 +583,9 @@ Files:
       --testbench        with --hdl: also NAME_tb.v (or NAME_tb.vhd), the
                          test-vector file as a testbench in the design's
                          language that prints PASS or FAIL
+      --axis             with --hdl: also NAME_axis.v (or NAME_axis.vhd, its
+                         component in NAME.cmp), the core with AXI4-Stream
+                         ports, which instantiates NAME unchanged
       --quiet            print nothing about the files written
 
 Information only (nothing is written):

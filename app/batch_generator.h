@@ -35,6 +35,7 @@ struct GenOptions {
   bool symbol = false;
   bool hdl = false;        // also the core in the design file's language (.v or .vhd)
   bool testbench = false;  // with hdl: also its testbench, <name>_tb.v
+  bool axis = false;       // with hdl: also its AXI4-Stream wrapper, <name>_axis.v
   // Choices given on the command line; the others keep the starting set's.
   std::optional<int> enc_dec;
   std::optional<int> eras_stnd;
