@@ -522,11 +522,11 @@ TEST_F(GeneratorRunTest, ThroughputAsTheExtraFilesPageShowsIt) {
   ASSERT_EQ(Run({"--dvb", "--decoder", "--streaming", "--half", "--hdl", "--throughput", "100", "/w/rs.v"}), 0);
   EXPECT_EQ(out_.str(),
             "Throughput is 92.73 Msym/s\n"
-            "Core: latency 410 clocks, a codeword every 204 clocks: 100. Msym/s at 100 MHz\n");
+            "Core: latency 411 clocks, a codeword every 204 clocks: 100. Msym/s at 100 MHz\n");
   ASSERT_EQ(Run({"--dvb", "--decoder", "--hdl", "--mbit", "--throughput", "100", "/w/rs.vhd"}), 0);
   EXPECT_EQ(out_.str(),
             "Throughput is 219.1 Mbit/s\n"
-            "Core: latency 491 clocks, a codeword every 695 clocks: 234.8 Mbit/s at 100 MHz\n");
+            "Core: latency 492 clocks, a codeword every 696 clocks: 234.5 Mbit/s at 100 MHz\n");
   EXPECT_TRUE(fakes_.files.files.empty());
 }
 
