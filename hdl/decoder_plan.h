@@ -41,8 +41,8 @@ struct DecoderPlan {
   // coefficients as the row makes them, instead of a clock's wait.
   bool forward_update = false;
   // The discrepancy's syndromes read by index from a small memory of two
-  // banks, written a word a clock before the solve starts (r + 1 clocks
-  // later), instead of a ring of registers turned once an iteration and
+  // banks, written a word a clock as the solve starts (2 clocks later),
+  // instead of a ring of registers turned once an iteration and
   // read by group: fewer LUTs where the ring's loads and a lane's group
   // selection cost more than the memory's write selection.
   bool syndrome_memory = false;

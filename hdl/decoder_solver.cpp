@@ -18,7 +18,7 @@
 // codeword's locator can have, (r + s) / 2 with erasures: bounded sweeps go
 // no higher either, so the solve's length depends on s, and the Chien pass
 // is started when the longest would end. The syndromes sit in a memory the
-// row reads by index k - i (written a word a clock before the solve), or in
+// row reads by index k - i (written a word a clock as the solve starts), or in
 // a ring that turns once an iteration, so S_(k-i) is always ring_i. Every
 // multiplier operand comes from a register through a multiplexer steered by
 // registered phase flags, and every product ends in a register or the
@@ -69,10 +69,10 @@ SolverResult BuildFolded(Netlist& nl, const DecoderPlan& plan, const RsParameter
   // registers, which the ring and the facts load directly.
   const Sig taken = nl.Reg(plan.syndrome_memory ? "solver_taken" : "solver_go", 1);
   nl.Next(taken, in.last_take);
-  // With the syndromes in a memory, they are first written there, a word a
-  // clock from registers held meanwhile, and the solve starts after; the
-  // codeword's facts wait beside them (the next codeword's replace them as
-  // soon as it arrives).
+  // With the syndromes in a memory, they are written there a word a clock
+  // from registers held meanwhile, and the solve starts once the first is;
+  // the codeword's facts wait beside them (the next codeword's replace them
+  // as soon as it arrives).
   Sig go = taken;
   Sig erased_in = nl.Resize(in.erased_reg, LengthWidth(r)), overflow_in = in.overflow_reg,
       bypass_in = in.bypass_reg, erasure_bank_in = in.erasure_bank_reg;
