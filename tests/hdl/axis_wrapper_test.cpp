@@ -37,6 +37,7 @@
 #include "hdl/vhdl.h"
 #include "rs_engine/rs_engine.h"
 #include "tests/support/parameter_sets.h"
+#include "tests/support/run_tool.h"
 
 namespace codexel::hdl {
 namespace {
@@ -584,13 +585,7 @@ std::string VhdlReplay(const Ports& ports, const std::string& wrapper) {
   return v.str();
 }
 
-std::string RunTool(const fs::path& dir, const std::string& command) {
-  const int status = std::system(("cd '" + dir.string() + "' && (" + command + ") > tool.log 2>&1").c_str());
-  std::ifstream in(dir / "tool.log");
-  std::stringstream text;
-  text << in.rdbuf();
-  return (status == 0 ? "" : "status " + std::to_string(status) + "\n") + text.str();
-}
+using testing::RunTool;
 
 void WriteStimulus(const fs::path& dir, const Ports& ports, const Trace& trace) {
   std::ofstream hex(dir / "stimulus.hex"), text(dir / "stimulus.txt");

@@ -28,6 +28,7 @@
 #include "hdl/vhdl.h"
 #include "rs_engine/rs_engine.h"
 #include "tests/support/parameter_sets.h"
+#include "tests/support/run_tool.h"
 
 extern "C" {
 #include <fec.h>  // a C library without C++ guards
@@ -402,14 +403,7 @@ std::string VhdlReplayBench(const RsParameters& p) {
   return v.str();
 }
 
-std::string RunTool(const fs::path& dir, const std::string& command) {
-  const fs::path log = dir / "tool.log";
-  const int status = std::system(("cd '" + dir.string() + "' && " + command + " > tool.log 2>&1").c_str());
-  std::ifstream in(log);
-  std::stringstream text;
-  text << in.rdbuf();
-  return (status == 0 ? "" : "status " + std::to_string(status) + "\n") + text.str();
-}
+using testing::RunTool;
 
 // GHDL replays every code, or with CODEXEL_HDL_SMALLEST_ONLY set (the
 // sanitizer pass) only those of the smallest field.

@@ -24,6 +24,7 @@
 #include "hdl/netlist.h"
 #include "hdl/simulator.h"
 #include "hdl/vhdl.h"
+#include "tests/support/run_tool.h"
 
 namespace codexel::hdl {
 namespace {
@@ -188,13 +189,7 @@ std::vector<std::string> Trace(const Netlist& nl, int clocks) {
   return lines;
 }
 
-std::string RunTool(const fs::path& dir, const std::string& command) {
-  const int status = std::system(("cd '" + dir.string() + "' && (" + command + ") > tool.log 2>&1").c_str());
-  std::ifstream in(dir / "tool.log");
-  std::stringstream text;
-  text << in.rdbuf();
-  return (status == 0 ? "" : "status " + std::to_string(status) + "\n") + text.str();
-}
+using testing::RunTool;
 
 TEST(VhdlBackEndTest, EveryOperationMatchesTheNetlistAtEveryClockInGhdl) {
   const Netlist nl = EveryOperation();
