@@ -248,18 +248,6 @@ INSTANTIATE_TEST_SUITE_P(
                   false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(RsAppTest, UsersFileAppearingBeforeFinishEndsTheRunWithNothingWritten) {
-  app_.SetDesignPath("/w/rs.v");
-  ASSERT_TRUE(app_.set_write_core(true));
-  fakes_.files.files["/w/rs.v"] = "mine\n";
-  EXPECT_THROW(Finish(), ProcessExit);
-  ASSERT_EQ(fakes_.messages.shown.size(), 1u);
-  EXPECT_EQ(fakes_.messages.shown[0].title, "Error");
-  EXPECT_NE(fakes_.messages.shown[0].text.find("/w/rs.v"), std::string::npos);
-  EXPECT_TRUE(fakes_.files.written.empty());
-  EXPECT_EQ(fakes_.files.files, (std::map<std::string, std::string>{{"/w/rs.v", "mine\n"}}));
-}
-
 // ---- The AXI4-Stream wrapper beside the core ----
 
 struct AxisCase {
@@ -329,19 +317,40 @@ INSTANTIATE_TEST_SUITE_P(
                                false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(RsAppTest, UsersWrapperAppearingBeforeFinishEndsTheRunWithNothingWritten) {
+// A file of the user's that appears at the core's or the wrapper's path
+// after its box was set: the run ends with a box naming it, nothing written.
+struct AppearingCase {
+  const char* name;
+  bool axis;
+  const char* path;
+  const char* text_start;  // the message begins so, or only names the path when empty
+};
+
+class UsersFileAppearingTest : public RsAppTest, public ::testing::WithParamInterface<AppearingCase> {};
+
+TEST_P(UsersFileAppearingTest, EndsTheRunWithNothingWritten) {
+  const AppearingCase& c = GetParam();
   app_.SetDesignPath("/w/rs.v");
   ASSERT_TRUE(app_.set_write_core(true));
-  ASSERT_TRUE(app_.set_write_axis(true));
-  fakes_.files.files["/w/rs_axis.v"] = "mine\n";
+  if (c.axis) {
+    ASSERT_TRUE(app_.set_write_axis(true));
+  }
+  fakes_.files.files[c.path] = "mine\n";
   EXPECT_THROW(Finish(), ProcessExit);
   ASSERT_EQ(fakes_.messages.shown.size(), 1u);
   EXPECT_EQ(fakes_.messages.shown[0].title, "Error");
-  EXPECT_EQ(fakes_.messages.shown[0].text.rfind("The AXI4-Stream wrapper was not written to /w/rs_axis.v: ", 0), 0u)
-      << fakes_.messages.shown[0].text;
+  EXPECT_NE(fakes_.messages.shown[0].text.find(c.path), std::string::npos);
+  EXPECT_EQ(fakes_.messages.shown[0].text.rfind(c.text_start, 0), 0u) << fakes_.messages.shown[0].text;
   EXPECT_TRUE(fakes_.files.written.empty());
-  EXPECT_EQ(fakes_.files.files, (std::map<std::string, std::string>{{"/w/rs_axis.v", "mine\n"}}));
+  EXPECT_EQ(fakes_.files.files, (std::map<std::string, std::string>{{c.path, "mine\n"}}));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, UsersFileAppearingTest,
+    ::testing::Values(AppearingCase{"Core", false, "/w/rs.v", ""},
+                      AppearingCase{"Wrapper", true, "/w/rs_axis.v",
+                                    "The AXI4-Stream wrapper was not written to /w/rs_axis.v: "}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RsAppTest, MemoryFileWriteFailureEndsTheRunBeforeTheVectors) {
   app_.parameters() = DvbDecoder();
